@@ -1,0 +1,131 @@
+// Exp: the compiled form of an expression.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "korvel/func.hpp"
+#include "korvel/value.hpp"
+#include "korvel/var.hpp"
+
+namespace korvel {
+
+// An owning pointer that copies and compares what it points to.
+template <class T>
+class Box {
+ public:
+  explicit Box(T value) : ptr_(std::make_unique<T>(std::move(value))) {}
+  Box(const Box& other) : ptr_(std::make_unique<T>(*other.ptr_)) {}
+  Box(Box&&) noexcept = default;
+  Box& operator=(const Box& other) {
+    if (this != &other) ptr_ = std::make_unique<T>(*other.ptr_);
+    return *this;
+  }
+  Box& operator=(Box&&) noexcept = default;
+  ~Box() = default;
+
+  T& operator*() const { return *ptr_; }
+  T* operator->() const { return ptr_.get(); }
+
+  // Detaches the pointee; the box is empty afterwards and may only be destroyed.
+  std::unique_ptr<T> release() { return std::move(ptr_); }
+
+  friend bool operator==(const Box& a, const Box& b) { return *a.ptr_ == *b.ptr_; }
+
+ private:
+  std::unique_ptr<T> ptr_;
+};
+
+struct ExpMember;
+
+class Exp {
+ public:
+  // The variants in declared order; kind() gives the tag.
+  enum Kind : std::size_t {
+    kLiteral, kCall, kVariable, kNot, kOr, kAnd, kEq, kNeq, kGt, kLt, kGeq, kLeq, kArray, kObject,
+  };
+
+  struct Not {
+    Box<Exp> operand;
+    friend bool operator==(const Not&, const Not&) = default;
+  };
+  struct Operands {
+    Box<Exp> left;
+    Box<Exp> right;
+    friend bool operator==(const Operands&, const Operands&) = default;
+  };
+  template <Kind K>
+  struct Binary : Operands {};
+  using Or = Binary<kOr>;
+  using And = Binary<kAnd>;
+  using Eq = Binary<kEq>;
+  using Neq = Binary<kNeq>;
+  using Gt = Binary<kGt>;
+  using Lt = Binary<kLt>;
+  using Geq = Binary<kGeq>;
+  using Leq = Binary<kLeq>;
+  struct Array {
+    std::vector<Exp> items;
+    friend bool operator==(const Array&, const Array&) = default;
+  };
+  // Members ascending by key bytes, each key once.
+  struct Object {
+    std::vector<ExpMember> members;
+    friend bool operator==(const Object&, const Object&);
+  };
+
+  using Node = std::variant<Value, FunctionItem, VarAccess, Not, Or, And, Eq, Neq, Gt, Lt, Geq,
+                            Leq, Array, Object>;
+
+  template <class T>
+    requires std::is_constructible_v<Node, T&&>
+  Exp(T&& node) : node_(std::forward<T>(node)) {}  // NOLINT(google-explicit-constructor)
+
+  // Copying, comparing and releasing walk chains of operators (a || b || c
+  // nests to the left) in a loop, so that a long chain costs no stack depth.
+  Exp(const Exp& other);
+  Exp(Exp&&) noexcept = default;
+  Exp& operator=(const Exp& other);
+  Exp& operator=(Exp&&) noexcept = default;
+  ~Exp();
+
+  static Exp binary(Kind kind, Exp left, Exp right);
+  static Exp gt(Exp left, Exp right) { return binary(kGt, std::move(left), std::move(right)); }
+  static Exp lt(Exp left, Exp right) { return binary(kLt, std::move(left), std::move(right)); }
+  static Exp geq(Exp left, Exp right) { return binary(kGeq, std::move(left), std::move(right)); }
+  static Exp leq(Exp left, Exp right) { return binary(kLeq, std::move(left), std::move(right)); }
+
+  Kind kind() const { return static_cast<Kind>(node_.index()); }
+  const Node& node() const { return node_; }
+  template <class T>
+  const T* get_if() const {
+    return std::get_if<T>(&node_);
+  }
+
+  // The two operands of an Or, And, Eq, Neq, Gt, Lt, Geq or Leq node.
+  const Operands* operands() const;
+
+  // An equal tree that borrows no text: borrowed literal strings are copied.
+  Exp into_owned() &&;
+
+  friend bool operator==(const Exp& a, const Exp& b);
+
+ private:
+  Operands* mutable_operands();
+  void make_owned();
+
+  Node node_;
+};
+
+struct ExpMember {
+  std::string key;
+  Exp value;
+
+  friend bool operator==(const ExpMember&, const ExpMember&) = default;
+};
+
+}  // namespace korvel

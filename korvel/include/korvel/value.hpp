@@ -1,0 +1,128 @@
+// Value: the one data type of the expression language.
+#pragma once
+
+#include <concepts>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "korvel/text.hpp"
+
+namespace korvel {
+
+// Type tags as error messages name them. The order is the type's own and
+// differs from the variant order of Value.
+enum class Type { Int, String, Bool, Float, Array, Object, Null };
+
+// "int", "string", "bool", "float", "array", "object" or "null".
+std::string_view type_name(Type type);
+
+class Value;
+struct ObjectEntry;
+
+using Array = std::vector<Value>;
+
+// An ordered map from owned key text to Value, ascending by key bytes, with at
+// most one entry per key. A sorted flat vector: values are built once and
+// read in order far more often than they are searched.
+class Object {
+ public:
+  using const_iterator = std::vector<ObjectEntry>::const_iterator;
+
+  Object();
+  Object(const Object&);
+  Object(Object&&) noexcept;
+  Object& operator=(const Object&);
+  Object& operator=(Object&&) noexcept;
+  ~Object();
+
+  // Inserts the entry or, for a key already present, replaces its value.
+  void insert_or_assign(std::string key, Value value);
+  const Value* find(std::string_view key) const;
+
+  void reserve(std::size_t n);
+  std::size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  const_iterator begin() const { return entries_.begin(); }
+  const_iterator end() const { return entries_.end(); }
+
+  // Mutable access to the values only: the keys and their order stay fixed.
+  template <class F>
+  void for_each_value(F&& f) {
+    for (auto& entry : entries_) f(entry_value(entry));
+  }
+
+  friend bool operator==(const Object& a, const Object& b);
+
+ private:
+  static Value& entry_value(ObjectEntry& entry);
+
+  std::vector<ObjectEntry> entries_;
+};
+
+struct Null {
+  friend bool operator==(Null, Null) { return true; }
+};
+
+class Value {
+ public:
+  // The variants in declared order; index() gives the tag.
+  using Variant = std::variant<std::int64_t, double, bool, Text, Array, Object, Null>;
+  enum Tag : std::size_t { kInt, kFloat, kBool, kString, kArray, kObject, kNull };
+
+  Value() : rep_(Null{}) {}
+  Value(std::int64_t i) : rep_(i) {}  // NOLINT(google-explicit-constructor)
+  template <std::signed_integral I>
+    requires(!std::same_as<I, std::int64_t>)
+  Value(I i) : rep_(std::int64_t{i}) {}  // NOLINT(google-explicit-constructor)
+  Value(double d) : rep_(d) {}           // NOLINT(google-explicit-constructor)
+  Value(bool b) : rep_(b) {}             // NOLINT(google-explicit-constructor)
+  Value(Text t) : rep_(std::move(t)) {}  // NOLINT(google-explicit-constructor)
+  Value(Array a) : rep_(std::move(a)) {}     // NOLINT(google-explicit-constructor)
+  Value(Object o) : rep_(std::move(o)) {}    // NOLINT(google-explicit-constructor)
+  Value(Null n) : rep_(n) {}                 // NOLINT(google-explicit-constructor)
+  // A character pointer would otherwise silently become a Bool.
+  Value(const char*) = delete;
+
+  Tag tag() const { return static_cast<Tag>(rep_.index()); }
+  Type get_type() const;
+
+  template <class T>
+  const T* get_if() const {
+    return std::get_if<T>(&rep_);
+  }
+  template <class T>
+  T* get_if() {
+    return std::get_if<T>(&rep_);
+  }
+  const Variant& variant() const { return rep_; }
+
+  // The truthiness rule shared by "!", "&&", "||" and the "bool" builtin.
+  bool is_truthy() const;
+
+  // A value that borrows no text anywhere; owned text and the storage of
+  // arrays are moved, not copied.
+  Value into_owned() &&;
+
+  // Structural equality: same variant, then same payload; floats compare by
+  // IEEE equality, so a NaN anywhere makes a value unequal to itself.
+  friend bool operator==(const Value& a, const Value& b);
+
+ private:
+  Variant rep_;
+};
+
+struct ObjectEntry {
+  std::string key;
+  Value value;
+};
+
+// The single-line debug form, as the "int" and "float" conversion messages
+// show a value: Int(1), Float(1.0), String("a"), Array([Null]), Object({}).
+void write_debug(std::string& out, const Value& value);
+std::string debug_string(const Value& value);
+
+}  // namespace korvel

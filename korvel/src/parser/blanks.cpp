@@ -1,0 +1,17 @@
+#include "parser/blanks.hpp"
+
+#include "unicode/unicode.hpp"
+#include "utf8.hpp"
+
+namespace korvel::parser {
+
+std::string_view skip_unicode_blanks(std::string_view input) {
+  while (!input.empty()) {
+    const utf8::Decoded decoded = utf8::decode_first(input);
+    if (!unicode::is_white_space(decoded.code_point)) break;
+    input.remove_prefix(decoded.length);
+  }
+  return input;
+}
+
+}  // namespace korvel::parser

@@ -1,0 +1,33 @@
+// Walking UTF-8 text one character at a time.
+//
+// Engine texts come from Python str objects and are well-formed UTF-8; the
+// decoder still checks every byte it reads, so that malformed input handed to
+// the C++ API can never make it read past the end of a text.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace korvel::utf8 {
+
+struct Decoded {
+  char32_t code_point;
+  std::size_t length;  // in bytes, at least 1
+};
+
+inline constexpr char32_t kReplacement = 0xFFFD;
+
+// Decodes the character at the start of `text`, which must not be empty. A
+// byte that does not begin a well-formed sequence decodes as U+FFFD of length 1.
+Decoded decode_first(std::string_view text);
+
+// Decodes the character that ends at the end of `text`, which must not be empty.
+Decoded decode_last(std::string_view text);
+
+// The number of characters (Unicode scalar values) of well-formed text.
+std::size_t count_chars(std::string_view text);
+
+void append(std::string& out, char32_t code_point);
+
+}  // namespace korvel::utf8
