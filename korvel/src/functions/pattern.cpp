@@ -1,0 +1,9 @@
+// Placeholder until the builtins of this file are written.
+#include "korvel/functions.hpp"
+
+namespace korvel::functions {
+
+FnResult matches(Arguments) { return Unexpected(EvalError(EvalError::Custom{"not implemented"})); }
+FnResult format(Arguments) { return Unexpected(EvalError(EvalError::Custom{"not implemented"})); }
+
+}  // namespace korvel::functions
