@@ -22,7 +22,7 @@ need_packages() {
 }
 
 BUILD_PACKAGES=(g++ meson ninja-build pkg-config python3 python3-dev)
-TEST_PACKAGES=(libgtest-dev unicode-data python3-pytest python3-hypothesis)
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev unicode-data python3-pytest python3-hypothesis)
 
 # meson setup DIR [options...], or reconfigure when DIR exists already.
 setup_build() {
