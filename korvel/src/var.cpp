@@ -23,4 +23,20 @@ VarAccess::VarAccess(std::vector<VarName> names) : names_(std::move(names)) {
   if (names_.empty()) internal_stop("Variable access must have at least one name");
 }
 
+std::string VarAccess::resolve_name_until(std::span<const VarName> names, const VarName* first,
+                                          std::uint64_t count) {
+  if (count > names.size()) internal_stop("Path text asked for more segments than the path has");
+  std::string text;
+  if (first != nullptr) {
+    write_var_name(text, *first);
+  } else if (count == 0) {
+    return "<root>";
+  }
+  for (std::uint64_t i = 0; i < count; ++i) {
+    if (first != nullptr || i > 0) text.push_back('.');
+    write_var_name(text, names[i]);
+  }
+  return text;
+}
+
 }  // namespace korvel

@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "korvel/expected.hpp"
 #include "korvel/text.hpp"
 
 namespace korvel {
@@ -106,6 +107,15 @@ class Value {
   // A value that borrows no text anywhere; owned text and the storage of
   // arrays are moved, not copied.
   Value into_owned() &&;
+
+  // A bound value (any JsonLike type, see json_like.hpp) as a Value. The owned
+  // conversion moves the value's texts in; the borrowing one views them, so
+  // its result must not outlive `value`. Fails only for a value that answers
+  // none of the type tests.
+  template <class V>
+  static Expected<Value, std::string> from_json_object(V value);
+  template <class V>
+  static Expected<Value, std::string> from_json_object_ref(const V& value);
 
   // Structural equality: same variant, then same payload; floats compare by
   // IEEE equality, so a NaN anywhere makes a value unequal to itself.

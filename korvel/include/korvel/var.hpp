@@ -3,8 +3,14 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "korvel/errors.hpp"
+#include "korvel/expected.hpp"
+#include "korvel/json_like.hpp"
+#include "korvel/maybe_owned.hpp"
 
 namespace korvel {
 
@@ -21,6 +27,9 @@ struct VarName {
 void write_var_name(std::string& out, const VarName& segment);
 std::string to_string(const VarName& segment);
 
+template <JsonLike V>
+class Env;
+
 // A non-empty path of segments.
 class VarAccess {
  public:
@@ -28,6 +37,25 @@ class VarAccess {
   explicit VarAccess(std::vector<VarName> names);
 
   const std::vector<VarName>& names() const { return names_; }
+
+  // The text of a path for messages: `first` (or "<root>" when absent) for
+  // count 0, else the first `count` names joined by "." after `first` and ".".
+  static std::string resolve_name_until(std::span<const VarName> names, const VarName* first,
+                                        std::uint64_t count);
+
+  // Walks the segments from `root` and returns a reference into it. With
+  // `first_done`, root is the value bound to the first segment's name: only
+  // that segment's index is applied before the later segments are walked.
+  // (Defined in access.hpp.)
+  template <JsonLike V>
+  static Expected<const V*, VarAccessError> access_names(std::span<const VarName> names,
+                                                         const V& root, bool first_done);
+
+  // Resolves the path against the bindings of `env`: a reference into a
+  // binding, or the owned null value for an empty path. (Defined in access.hpp.)
+  template <JsonLike V>
+  static Expected<MaybeOwned<V>, VarAccessError> access_from_bindings(
+      std::span<const VarName> names, const Env<V>& env);
 
   friend bool operator==(const VarAccess&, const VarAccess&) = default;
 
