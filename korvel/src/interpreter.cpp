@@ -1,0 +1,289 @@
+#include "korvel/interpreter.hpp"
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "korvel/internal_stop.hpp"
+
+namespace korvel::interpreter {
+namespace {
+
+enum class CompareOp { Lt, Gt, Leq, Geq };
+
+// One step of the walk. The payloads point into the tree, which outlives the
+// evaluation; a call refers to its FunctionItem for the name and the count.
+struct PushKey {
+  const std::string* key;
+};
+struct EvalExp {
+  const Exp* exp;
+};
+struct ApplyNot {};
+struct ContinueOr {
+  const Exp* right;
+};
+struct ContinueAnd {
+  const Exp* right;
+};
+struct ApplyEq {};
+struct ApplyNeq {};
+struct ApplyCompare {
+  CompareOp op;
+};
+struct ApplyCall {
+  const FunctionItem* call;
+};
+struct BuildArray {
+  std::size_t count;
+};
+struct BuildObject {
+  std::size_t count;
+};
+
+using WorkItem = std::variant<PushKey, EvalExp, ApplyNot, ContinueOr, ContinueAnd, ApplyEq,
+                              ApplyNeq, ApplyCompare, ApplyCall, BuildArray, BuildObject>;
+
+// A value-stack entry: a literal of the tree, or a value the stack holds.
+using Entry = MaybeOwned<Value>;
+
+using Status = std::optional<EvalError>;
+
+bool compare(CompareOp op, auto left, auto right) {
+  switch (op) {
+    case CompareOp::Lt: return left < right;
+    case CompareOp::Gt: return left > right;
+    case CompareOp::Leq: return left <= right;
+    case CompareOp::Geq: return left >= right;
+  }
+  return false;
+}
+
+class Evaluator {
+ public:
+  Evaluator(const FunctionTable& functions, VariableReader read_variable)
+      : functions_(functions), read_variable_(read_variable) {}
+
+  EvalResult run(const Exp& root) {
+    work_.reserve(1);
+    work_.emplace_back(EvalExp{&root});
+    while (!work_.empty()) {
+      const WorkItem item = work_.back();
+      work_.pop_back();
+      if (Status failure = process(item)) return Unexpected(std::move(*failure));
+    }
+    if (values_.empty()) {
+      return Unexpected(EvalError(EvalError::ValueError{"No value on stack after evaluation"}));
+    }
+    return std::move(values_.back());
+  }
+
+ private:
+  Status process(const WorkItem& item) {
+    switch (item.index()) {
+      case 0: keys_.push_back(std::get<PushKey>(item).key); return {};
+      case 1: return eval_exp(*std::get<EvalExp>(item).exp);
+      case 2: return apply_not();
+      case 3: return continue_or(*std::get<ContinueOr>(item).right);
+      case 4: return continue_and(*std::get<ContinueAnd>(item).right);
+      case 5: return apply_eq(/*negate=*/false);
+      case 6: return apply_eq(/*negate=*/true);
+      case 7: return apply_compare(std::get<ApplyCompare>(item).op);
+      case 8: return apply_call(*std::get<ApplyCall>(item).call);
+      case 9: return build_array(std::get<BuildArray>(item).count);
+      case 10: return build_object(std::get<BuildObject>(item).count);
+    }
+    return {};
+  }
+
+  // Items are pushed in reverse: the last one pushed runs first.
+  Status eval_exp(const Exp& exp) {
+    switch (exp.kind()) {
+      case Exp::kLiteral:
+        values_.push_back(Entry::borrowed(*exp.get_if<Value>()));
+        return {};
+      case Exp::kCall: {
+        const auto& call = *exp.get_if<FunctionItem>();
+        work_.emplace_back(ApplyCall{&call});
+        for (auto it = call.args.rbegin(); it != call.args.rend(); ++it) {
+          work_.emplace_back(EvalExp{&*it});
+        }
+        return {};
+      }
+      case Exp::kVariable: {
+        Expected<Value, EvalError> value = read_variable_(*exp.get_if<VarAccess>());
+        if (!value) return std::move(value).error();
+        values_.push_back(Entry::owned(std::move(*value)));
+        return {};
+      }
+      case Exp::kNot:
+        work_.emplace_back(ApplyNot{});
+        work_.emplace_back(EvalExp{&*exp.get_if<Exp::Not>()->operand});
+        return {};
+      case Exp::kOr:
+        push_short_circuit(ContinueOr{&*exp.operands()->right}, exp);
+        return {};
+      case Exp::kAnd:
+        push_short_circuit(ContinueAnd{&*exp.operands()->right}, exp);
+        return {};
+      case Exp::kEq: push_binary(ApplyEq{}, exp); return {};
+      case Exp::kNeq: push_binary(ApplyNeq{}, exp); return {};
+      case Exp::kGt: push_binary(ApplyCompare{CompareOp::Gt}, exp); return {};
+      case Exp::kLt: push_binary(ApplyCompare{CompareOp::Lt}, exp); return {};
+      case Exp::kGeq: push_binary(ApplyCompare{CompareOp::Geq}, exp); return {};
+      case Exp::kLeq: push_binary(ApplyCompare{CompareOp::Leq}, exp); return {};
+      case Exp::kArray: {
+        const auto& items = exp.get_if<Exp::Array>()->items;
+        work_.emplace_back(BuildArray{items.size()});
+        for (const Exp& item : items) work_.emplace_back(EvalExp{&item});
+        return {};
+      }
+      case Exp::kObject: {
+        const auto& members = exp.get_if<Exp::Object>()->members;
+        work_.emplace_back(BuildObject{members.size()});
+        for (const ExpMember& member : members) {
+          work_.emplace_back(EvalExp{&member.value});
+          work_.emplace_back(PushKey{&member.key});
+        }
+        return {};
+      }
+    }
+    return {};
+  }
+
+  void push_short_circuit(WorkItem next, const Exp& exp) {
+    work_.push_back(next);
+    work_.emplace_back(EvalExp{&*exp.operands()->left});
+  }
+
+  void push_binary(WorkItem apply, const Exp& exp) {
+    work_.push_back(apply);
+    work_.emplace_back(EvalExp{&*exp.operands()->right});
+    work_.emplace_back(EvalExp{&*exp.operands()->left});
+  }
+
+  Entry pop_value() {
+    if (values_.empty()) internal_stop("Value stack underflow");
+    Entry entry = std::move(values_.back());
+    values_.pop_back();
+    return entry;
+  }
+
+  const std::string& pop_key() {
+    if (keys_.empty()) internal_stop("Object key stack underflow");
+    const std::string* key = keys_.back();
+    keys_.pop_back();
+    return *key;
+  }
+
+  void push_held(Value value) { values_.push_back(Entry::owned(std::move(value))); }
+
+  Status apply_not() {
+    const bool truthy = pop_value()->is_truthy();
+    push_held(Value(!truthy));
+    return {};
+  }
+
+  // The left value decides unless it is falsy, and is then the result itself.
+  Status continue_or(const Exp& right) {
+    if (values_.empty()) internal_stop("Value stack underflow");
+    if (values_.back()->is_truthy()) return {};
+    values_.pop_back();
+    work_.emplace_back(EvalExp{&right});
+    return {};
+  }
+
+  // A falsy left value yields false, not the value itself.
+  Status continue_and(const Exp& right) {
+    if (pop_value()->is_truthy()) {
+      work_.emplace_back(EvalExp{&right});
+    } else {
+      push_held(Value(false));
+    }
+    return {};
+  }
+
+  Status apply_eq(bool negate) {
+    const Entry right = pop_value();
+    const Entry left = pop_value();
+    push_held(Value((*left == *right) != negate));
+    return {};
+  }
+
+  // Only two integers or two floats are ordered; no number is converted.
+  Status apply_compare(CompareOp op) {
+    const Entry right = pop_value();
+    const Entry left = pop_value();
+    if (left->tag() == Value::kInt && right->tag() == Value::kInt) {
+      push_held(Value(compare(op, *left->get_if<std::int64_t>(), *right->get_if<std::int64_t>())));
+    } else if (left->tag() == Value::kFloat && right->tag() == Value::kFloat) {
+      push_held(Value(compare(op, *left->get_if<double>(), *right->get_if<double>())));
+    } else {
+      std::string message = "Cannot compare values of different types: ";
+      message.append(type_name(left->get_type())).append(" and ");
+      message.append(type_name(right->get_type()));
+      return EvalError(EvalError::TypeError{std::move(message)});
+    }
+    return {};
+  }
+
+  // The name is looked up only now, after every argument was evaluated, so
+  // an argument's failure is reported before a missing function.
+  Status apply_call(const FunctionItem& call) {
+    auto found = functions_.find(std::string_view(call.name));
+    if (found == functions_.end()) return EvalError(EvalError::UndefinedFunction{call.name});
+    const std::size_t n = call.args.size();
+    if (values_.size() < n) internal_stop("Value stack underflow");
+
+    std::vector<Value> args;
+    args.reserve(n);
+    for (auto it = values_.end() - static_cast<std::ptrdiff_t>(n); it != values_.end(); ++it) {
+      args.push_back(std::move(*it).take());
+    }
+    values_.erase(values_.end() - static_cast<std::ptrdiff_t>(n), values_.end());
+
+    const FnCallback::Sync* sync = found->second.sync();
+    if (sync == nullptr) {
+      return EvalError(FnCallError{call.name, Box<EvalError>(EvalError::AsyncInSyncContext{})});
+    }
+    FnResult result = (*sync->function)(args);
+    if (!result) return EvalError(FnCallError{call.name, Box<EvalError>(std::move(result).error())});
+    push_held(std::move(*result).into_owned());
+    return {};
+  }
+
+  Status build_array(std::size_t count) {
+    Array array;
+    array.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) array.push_back(pop_value().take());
+    push_held(Value(std::move(array)));
+    return {};
+  }
+
+  // Members come off the stacks in ascending key order, each with its value.
+  Status build_object(std::size_t count) {
+    Object object;
+    object.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      std::string key = pop_key();
+      object.insert_or_assign(std::move(key), pop_value().take());
+    }
+    push_held(Value(std::move(object)));
+    return {};
+  }
+
+  const FunctionTable& functions_;
+  const VariableReader read_variable_;
+  std::vector<WorkItem> work_;
+  std::vector<Entry> values_;
+  std::vector<const std::string*> keys_;
+};
+
+}  // namespace
+
+EvalResult eval(const Exp& root, const FunctionTable& functions, VariableReader read_variable) {
+  return Evaluator(functions, read_variable).run(root);
+}
+
+}  // namespace korvel::interpreter

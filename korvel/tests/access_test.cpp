@@ -1,0 +1,113 @@
+#include "korvel/access.hpp"
+
+#include <gtest/gtest.h>
+
+#include "korvel/parser.hpp"
+#include "test_json.hpp"
+
+namespace korvel {
+namespace {
+
+using testing::Json;
+
+VarAccess path(std::string_view text) {
+  auto parsed = parser::parse_variable_name(text);
+  EXPECT_TRUE(parsed && parsed->rest.empty()) << text;
+  return parsed->value;
+}
+
+class AccessFromBindingsTest : public ::testing::Test {
+ protected:
+  static Env<Json> make_env() {
+    Bindings<Json> bindings;
+    bindings.emplace("a", Json::array({Json::object({{"b", 1}})}));
+    bindings.emplace("o", Json::object({{"k", Json::array({10, 20})}}));
+    bindings.emplace("s", Json(Json::UInt{5}));
+    bindings.emplace("Z", Json(1));
+    return EnvBuilder<Json>().bind_multiple(std::move(bindings)).build();
+  }
+
+  Expected<MaybeOwned<Json>, VarAccessError> access(std::string_view text) {
+    return VarAccess::access_from_bindings(path(text).names(), env_);
+  }
+
+  std::string error(std::string_view text) {
+    auto result = access(text);
+    EXPECT_FALSE(result) << text;
+    return result ? "" : to_string(result.error());
+  }
+
+  Env<Json> env_ = make_env();
+};
+
+TEST_F(AccessFromBindingsTest, Successes) {
+  auto whole = access("a");
+  ASSERT_TRUE(whole);
+  EXPECT_TRUE(whole->is_borrowed());
+  EXPECT_EQ(&whole->get(), env_.find("a"));
+  EXPECT_TRUE(access("a[0]")->get().is_object());
+  EXPECT_EQ(access("a[0].b")->get().as_i64(), 1);
+  EXPECT_EQ(access("o.k[1]")->get().as_i64(), 20);
+}
+
+TEST_F(AccessFromBindingsTest, Failures) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"a[1]", "Index out of bounds: Index out of bounds at 'a[1]' (index: 1, length: 1)"},
+      {"a[1].b", "Index out of bounds: Index out of bounds at 'a[1]' (index: 1, length: 1)"},
+      {"s[0]", "Type error: Expected array at 's[0]', found UInt(5)"},
+      {"s.b", "Object 's' does not contain key 'b'"},
+      {"o.k[2]", "Index out of bounds: Index out of bounds at 'o' (index: 2, length: 2)"},
+      {"o.x", "Object 'o' does not contain key 'x'"},
+      {"o.k.z", "Object 'o.k' does not contain key 'z'"},
+      {"o.k[0].z", "Object 'o.k[0]' does not contain key 'z'"},
+      {"a[0].b[0]", "Type error: Expected array at 'a[0]', found Int(1)"},
+      {"z", "Variable not found: z"},
+      {"z.y", "Variable not found: z"},
+  };
+  for (const auto& [text, message] : cases) EXPECT_EQ(error(text), message) << text;
+}
+
+TEST_F(AccessFromBindingsTest, AnEmptyPathIsTheOwnedNull) {
+  auto result = VarAccess::access_from_bindings<Json>({}, env_);
+  ASSERT_TRUE(result);
+  EXPECT_FALSE(result->is_borrowed());
+  EXPECT_TRUE(result->get().is_null());
+}
+
+TEST(AccessNamesTest, WalksFromTheRoot) {
+  const Json root = Json::object({{"a", Json::array({Json::object({{"b", 1}})})}});
+  auto walk = [&](std::string_view text) {
+    return VarAccess::access_names(path(text).names(), root, /*first_done=*/false);
+  };
+  EXPECT_EQ((*walk("a[0].b"))->as_i64(), 1);
+  EXPECT_EQ(*walk("a"), root.get_member("a"));
+  const std::pair<const char*, const char*> failures[] = {
+      {"x", "Object '<root>' does not contain key 'x'"},
+      {"a[3]", "Index out of bounds: Index out of bounds at '<root>' (index: 3, length: 1)"},
+      {"a.b", "Object 'a' does not contain key 'b'"},
+  };
+  for (const auto& [text, message] : failures) {
+    auto result = walk(text);
+    ASSERT_FALSE(result) << text;
+    EXPECT_EQ(to_string(result.error()), message);
+  }
+  auto on_number = VarAccess::access_names(path("a").names(), Json(5), false);
+  ASSERT_FALSE(on_number);
+  EXPECT_EQ(to_string(on_number.error()), "Object '<root>' does not contain key 'a'");
+}
+
+TEST(ResolveNameUntilTest, PathTexts) {
+  const std::vector<VarName> names = {{"a", std::nullopt}, {"b", 2}, {"c", std::nullopt}};
+  const VarName first{"x", 1};
+  EXPECT_EQ(VarAccess::resolve_name_until(names, nullptr, 0), "<root>");
+  EXPECT_EQ(VarAccess::resolve_name_until(names, nullptr, 1), "a");
+  EXPECT_EQ(VarAccess::resolve_name_until(names, nullptr, 2), "a.b[2]");
+  EXPECT_EQ(VarAccess::resolve_name_until(names, nullptr, 3), "a.b[2].c");
+  EXPECT_EQ(VarAccess::resolve_name_until(names, &first, 0), "x[1]");
+  EXPECT_EQ(VarAccess::resolve_name_until(names, &first, 2), "x[1].a.b[2]");
+  EXPECT_THROW(VarAccess::resolve_name_until(names, nullptr, 4), InternalStop);
+  EXPECT_THROW(VarAccess::access_names<Json>({}, Json(), false), InternalStop);
+}
+
+}  // namespace
+}  // namespace korvel

@@ -1,0 +1,71 @@
+#include "korvel/json_like.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "test_json.hpp"
+
+namespace korvel {
+namespace {
+
+using testing::Json;
+
+TEST(JsonLikeTest, Numbers) {
+  const std::pair<Json, Value> cases[] = {
+      {Json(Json::UInt{5}), Value(5)},
+      {Json(Json::UInt{INT64_MAX}), Value(INT64_MAX)},
+      {Json(Json::UInt{1ULL << 63}), Value(9223372036854775808.0)},
+      // Ties to even: 2^64-1 lies between two doubles and reads as 2^64.
+      {Json(Json::UInt{UINT64_MAX}), Value(18446744073709551616.0)},
+      {Json(std::int64_t{INT64_MIN}), Value(INT64_MIN)},
+      {Json(1.0), Value(1.0)},
+      {Json(true), Value(true)},
+      {Json(), Value()},
+  };
+  for (const auto& [bound, expected] : cases) {
+    auto by_ref = Value::from_json_object_ref(bound);
+    ASSERT_TRUE(by_ref);
+    EXPECT_EQ(*by_ref, expected);
+    EXPECT_EQ(by_ref->tag(), expected.tag());
+    auto owned = Value::from_json_object(bound);
+    ASSERT_TRUE(owned);
+    EXPECT_EQ(*owned, expected);
+  }
+  auto nan = Value::from_json_object_ref(Json(std::nan("")));
+  ASSERT_TRUE(nan);
+  EXPECT_TRUE(std::isnan(*nan->get_if<double>()));
+}
+
+TEST(JsonLikeTest, ReferencedTextIsBorrowedAndOwnedTextIsMoved) {
+  const Json bound("some text");
+  auto by_ref = Value::from_json_object_ref(bound);
+  ASSERT_TRUE(by_ref);
+  const Text& borrowed = *by_ref->get_if<Text>();
+  EXPECT_TRUE(borrowed.is_borrowed());
+  EXPECT_EQ(borrowed.view().data(), bound.as_str()->data());
+
+  Json consumed(std::string(64, 'x'));
+  const char* buffer = consumed.as_str()->data();
+  auto owned = Value::from_json_object(std::move(consumed));
+  ASSERT_TRUE(owned);
+  EXPECT_FALSE(owned->get_if<Text>()->is_borrowed());
+  EXPECT_EQ(owned->get_if<Text>()->view().data(), buffer);
+  EXPECT_EQ(*owned, Value(Text::borrowed(std::string(64, 'x'))));
+}
+
+TEST(JsonLikeTest, ContainersKeepTheirOrderAndSortTheirKeys) {
+  const Json bound = Json::array({1, "t", Json::object({}),
+                                  Json::object({{"b", 1}, {"B", 2}, {"a", Json::array({})}})});
+  auto value = Value::from_json_object_ref(bound);
+  ASSERT_TRUE(value);
+  EXPECT_EQ(debug_string(*value),
+            "Array([Int(1), String(\"t\"), Object({}), "
+            "Object({\"B\": Int(2), \"a\": Array([]), \"b\": Int(1)})])");
+  EXPECT_EQ(*Value::from_json_object(bound), *value);
+  EXPECT_EQ(*Value::from_json_object_ref(Json("")), Value(Text()));
+}
+
+}  // namespace
+}  // namespace korvel
