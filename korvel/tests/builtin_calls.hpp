@@ -13,7 +13,7 @@
 #include "korvel/functions.hpp"
 #include "korvel/value.hpp"
 
-namespace korvel::testing {
+namespace korvel::builtin_test {
 
 inline Value str(std::string_view s) { return Value(Text::borrowed(s)); }
 
@@ -96,4 +96,4 @@ inline void expect_errors(Builtin builtin, const std::vector<ErrorCase>& cases) 
   }
 }
 
-}  // namespace korvel::testing
+}  // namespace korvel::builtin_test

@@ -10,7 +10,7 @@
 namespace korvel {
 namespace {
 
-using namespace korvel::testing;
+using namespace korvel::builtin_test;
 namespace fn = korvel::functions;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();

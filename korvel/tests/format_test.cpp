@@ -8,7 +8,7 @@
 namespace korvel {
 namespace {
 
-using namespace korvel::testing;
+using namespace korvel::builtin_test;
 namespace fn = korvel::functions;
 
 Value owned(std::string s) { return Value(Text::owned(std::move(s))); }

@@ -12,9 +12,9 @@
 namespace korvel {
 namespace {
 
-using testing::arr;
-using testing::obj;
-using testing::str;
+using builtin_test::arr;
+using builtin_test::obj;
+using builtin_test::str;
 
 std::string text_form(const Value& value) {
   std::string out;
