@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,5 +30,22 @@ Decoded decode_last(std::string_view text);
 std::size_t count_chars(std::string_view text);
 
 void append(std::string& out, char32_t code_point);
+
+// Where bytes stop being well-formed UTF-8: after the first `valid_up_to`
+// bytes, a sequence of `invalid_length` bytes (1 to 3: the longest start of a
+// would-be character that is still valid) cannot be completed, or, with
+// `invalid_length` 0, the text ends inside a character that began validly.
+struct InvalidSequence {
+  std::size_t valid_up_to;
+  std::size_t invalid_length;
+
+  friend bool operator==(const InvalidSequence&, const InvalidSequence&) = default;
+};
+
+std::optional<InvalidSequence> find_invalid(std::string_view bytes);
+
+// "invalid utf-8 sequence of 1 bytes from index 0" or
+// "incomplete utf-8 byte sequence from index 3".
+std::string to_string(const InvalidSequence& invalid);
 
 }  // namespace korvel::utf8

@@ -4,6 +4,5 @@
 namespace korvel::functions {
 
 FnResult matches(Arguments) { return Unexpected(EvalError(EvalError::Custom{"not implemented"})); }
-FnResult format(Arguments) { return Unexpected(EvalError(EvalError::Custom{"not implemented"})); }
 
 }  // namespace korvel::functions

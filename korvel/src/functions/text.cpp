@@ -1,14 +1,184 @@
-// Placeholder until the builtins of this file are written.
+// "len", "startsWith", "endsWith", "contains", "replace", "split" and "join".
+//
+// Texts compare as UTF-8 bytes; only "len" and the empty-pattern forms of
+// "replace" and "split" look at character boundaries.
+#include <numeric>
+#include <string>
+#include <string_view>
+
+#include "functions/argument_checks.hpp"
 #include "korvel/functions.hpp"
+#include "korvel/text_form.hpp"
+#include "utf8.hpp"
 
 namespace korvel::functions {
+namespace {
 
-FnResult len(Arguments) { return Unexpected(EvalError(EvalError::Custom{"not implemented"})); }
-FnResult starts_with(Arguments) { return Unexpected(EvalError(EvalError::Custom{"not implemented"})); }
-FnResult ends_with(Arguments) { return Unexpected(EvalError(EvalError::Custom{"not implemented"})); }
-FnResult contains(Arguments) { return Unexpected(EvalError(EvalError::Custom{"not implemented"})); }
-FnResult replace(Arguments) { return Unexpected(EvalError(EvalError::Custom{"not implemented"})); }
-FnResult split(Arguments) { return Unexpected(EvalError(EvalError::Custom{"not implemented"})); }
-FnResult join(Arguments) { return Unexpected(EvalError(EvalError::Custom{"not implemented"})); }
+Value owned_string(std::string text) { return Value(Text::owned(std::move(text))); }
+
+// The two String arguments of "startsWith", "endsWith" and "split".
+struct TextPair {
+  std::string_view first;
+  std::string_view second;
+};
+
+Expected<TextPair, EvalError> two_strings(Arguments args) {
+  if (args.size() != 2) return count_error(2, args.size());
+  const Text* first = args[0].get_if<Text>();
+  if (first == nullptr) return type_error(kFirstNotString, args[0]);
+  const Text* second = args[1].get_if<Text>();
+  if (second == nullptr) return type_error(kSecondNotString, args[1]);
+  return TextPair{first->view(), second->view()};
+}
+
+std::size_t char_length(std::string_view text, std::size_t at) {
+  return utf8::decode_first(text.substr(at)).length;
+}
+
+// `to` before every character of `text` and once more at its end.
+std::string insert_at_every_boundary(std::string_view text, std::string_view to) {
+  const std::size_t boundaries = utf8::count_chars(text) + 1;
+  std::string result;
+  result.reserve(text.size() + boundaries * to.size());
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t length = char_length(text, at);
+    result.append(to).append(text.substr(at, length));
+    at += length;
+  }
+  result.append(to);
+  return result;
+}
+
+Array split_into_chars(std::string_view text) {
+  Array pieces;
+  pieces.reserve(utf8::count_chars(text) + 2);
+  pieces.emplace_back(Text());
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t length = char_length(text, at);
+    pieces.emplace_back(Text::owned(std::string(text.substr(at, length))));
+    at += length;
+  }
+  pieces.emplace_back(Text());
+  return pieces;
+}
+
+}  // namespace
+
+FnResult len(Arguments args) {
+  if (args.size() != 1) return count_error(1, args.size());
+  const Value& value = args[0];
+  switch (value.tag()) {
+    case Value::kString:
+      return Value(static_cast<std::int64_t>(utf8::count_chars(value.get_if<Text>()->view())));
+    case Value::kArray: return Value(static_cast<std::int64_t>(value.get_if<Array>()->size()));
+    case Value::kObject: return Value(static_cast<std::int64_t>(value.get_if<Object>()->size()));
+    default: return type_error("Expected a string, array, or object, got: '{}'", value);
+  }
+}
+
+FnResult starts_with(Arguments args) {
+  auto texts = two_strings(args);
+  if (!texts) return Unexpected(std::move(texts).error());
+  return Value(texts->first.starts_with(texts->second));
+}
+
+FnResult ends_with(Arguments args) {
+  auto texts = two_strings(args);
+  if (!texts) return Unexpected(std::move(texts).error());
+  return Value(texts->first.ends_with(texts->second));
+}
+
+FnResult contains(Arguments args) {
+  if (args.size() != 2) return count_error(2, args.size());
+  const Value& container = args[0];
+  const Value& item = args[1];
+  const Text* needle = item.get_if<Text>();
+  if (const Text* text = container.get_if<Text>(); text != nullptr && needle != nullptr) {
+    return Value(text->view().find(needle->view()) != std::string_view::npos);
+  }
+  if (const Array* array = container.get_if<Array>()) {
+    for (const Value& element : *array) {
+      if (element == item) return Value(true);
+    }
+    return Value(false);
+  }
+  if (const Object* object = container.get_if<Object>(); object != nullptr && needle != nullptr) {
+    return Value(object->find(needle->view()) != nullptr);
+  }
+  std::string message =
+      "Expected (string, string), (array, value), or (object, string) arguments, got: ('";
+  message.append(type_name(container.get_type())).append("', '");
+  message.append(type_name(item.get_type())).append("')");
+  return Unexpected(EvalError(EvalError::TypeError{std::move(message)}));
+}
+
+FnResult replace(Arguments args) {
+  if (args.size() != 3) return count_error(3, args.size());
+  const Text* text = args[0].get_if<Text>();
+  if (text == nullptr) return type_error(kFirstNotString, args[0]);
+  const Text* from = args[1].get_if<Text>();
+  if (from == nullptr) return type_error(kSecondNotString, args[1]);
+  const Text* to = args[2].get_if<Text>();
+  if (to == nullptr) return type_error(kThirdNotString, args[2]);
+
+  const std::string_view haystack = text->view();
+  const std::string_view pattern = from->view();
+  if (pattern.empty()) return owned_string(insert_at_every_boundary(haystack, to->view()));
+
+  std::string result;
+  result.reserve(haystack.size());
+  std::size_t copied = 0;
+  for (std::size_t at = haystack.find(pattern); at != std::string_view::npos;
+       at = haystack.find(pattern, copied)) {
+    result.append(haystack.substr(copied, at - copied)).append(to->view());
+    copied = at + pattern.size();
+  }
+  result.append(haystack.substr(copied));
+  return owned_string(std::move(result));
+}
+
+FnResult split(Arguments args) {
+  auto texts = two_strings(args);
+  if (!texts) return Unexpected(std::move(texts).error());
+  const auto [text, separator] = *texts;
+  if (separator.empty()) return Value(split_into_chars(text));
+
+  // Counting first costs one more fast scan and saves regrowing an array of
+  // large elements.
+  std::size_t occurrences = 0;
+  for (std::size_t at = text.find(separator); at != std::string_view::npos;
+       at = text.find(separator, at + separator.size())) {
+    ++occurrences;
+  }
+  Array pieces;
+  pieces.reserve(occurrences + 1);
+  std::size_t start = 0;
+  for (std::size_t at = text.find(separator); at != std::string_view::npos;
+       at = text.find(separator, start)) {
+    pieces.emplace_back(Text::owned(std::string(text.substr(start, at - start))));
+    start = at + separator.size();
+  }
+  pieces.emplace_back(Text::owned(std::string(text.substr(start))));
+  return Value(std::move(pieces));
+}
+
+FnResult join(Arguments args) {
+  if (args.size() != 2) return count_error(2, args.size());
+  const Array* array = args[0].get_if<Array>();
+  if (array == nullptr) return type_error("Expected an array argument, got: '{}'", args[0]);
+  const Text* separator = args[1].get_if<Text>();
+  if (separator == nullptr) return type_error("Expected a string argument, got: '{}'", args[1]);
+
+  const std::vector<std::string> texts = render_values(*array);
+  if (texts.empty()) return owned_string(std::string());
+  const std::size_t size =
+      std::accumulate(texts.begin(), texts.end(), separator->view().size() * (texts.size() - 1),
+                      [](std::size_t sum, const std::string& text) { return sum + text.size(); });
+  std::string result;
+  result.reserve(size);
+  result.append(texts.front());
+  for (std::size_t i = 1; i < texts.size(); ++i) result.append(separator->view()).append(texts[i]);
+  return owned_string(std::move(result));
+}
 
 }  // namespace korvel::functions
