@@ -33,6 +33,7 @@ Exp Arr(std::vector<Exp> items = {}) { return Exp::Array{std::move(items)}; }
 Exp Obj(std::vector<ExpMember> members = {}) { return Exp::Object{std::move(members)}; }
 
 const std::string kNbsp = "\xc2\xa0";
+const std::string kIdeographicSpace = "\xe3\x80\x80";
 
 struct Success {
   std::string input;
@@ -350,7 +351,7 @@ TEST(ExpressionTest, Blanks) {
   expect_successes({
       {" \t\r\na", V("a"), ""},
       {kNbsp + "a", V("a"), ""},
-      {"\v\f\xe3\x80\x80" "a", V("a"), ""},  // VT, FF, IDEOGRAPHIC SPACE
+      {"\v\f" + kIdeographicSpace + "a", V("a"), ""},
       {"(" + kNbsp + "a)", V("a"), ""},
       {"( a )", V("a"), ""},
       {"a ", V("a"), ""},

@@ -247,8 +247,7 @@ ParseResult<Exp> Grammar::parse_exp(std::string_view input) {
 
 // Operands joined by `op` nest to the left: a || b || c is Or(Or(a, b), c).
 template <Grammar::Level operand_level>
-ParseResult<Exp> Grammar::parse_chain(std::string_view input, std::string_view op,
-                                      Exp::Kind kind) {
+ParseResult<Exp> Grammar::parse_chain(std::string_view input, std::string_view op, Exp::Kind kind) {
   ParseResult<Exp> result = (this->*operand_level)(input);
   while (result && result->rest.starts_with(op)) {
     ParseResult<Exp> operand =
@@ -263,8 +262,7 @@ ParseResult<Exp> Grammar::parse_chain(std::string_view input, std::string_view o
 // after the last operand. An operand that cannot be read ends the run before
 // its operator.
 template <Grammar::Level operand_level>
-ParseResult<Exp> Grammar::parse_pair(std::string_view input, std::string_view op,
-                                     Exp::Kind kind) {
+ParseResult<Exp> Grammar::parse_pair(std::string_view input, std::string_view op, Exp::Kind kind) {
   ParseResult<Exp> result = (this->*operand_level)(input);
   if (!result) return result;
   std::string_view rest = result->rest;
@@ -294,9 +292,9 @@ ParseResult<Exp> Grammar::parse_comparison_level(std::string_view input) {
 
   ParseResult<Exp> result = parse_unary(input);
   while (result) {
-    const Comparison* match = std::find_if(
-        std::begin(kComparisons), std::end(kComparisons),
-        [&](const Comparison& c) { return result->rest.starts_with(c.op); });
+    const Comparison* match =
+        std::find_if(std::begin(kComparisons), std::end(kComparisons),
+                     [&](const Comparison& c) { return result->rest.starts_with(c.op); });
     if (match == std::end(kComparisons)) break;
     ParseResult<Exp> operand =
         deeper<&Grammar::parse_unary>(skip_ascii_blanks(result->rest.substr(match->op.size())));
@@ -317,9 +315,9 @@ ParseResult<Exp> Grammar::parse_unary(std::string_view input) {
 // The alternatives in order, each from the same position; when all fail, the
 // failure of the last one (the parenthesised expression) is the atom's.
 ParseResult<Exp> Grammar::parse_atom(std::string_view input) {
-  for (const Level alternative : {&Grammar::parse_literal, &Grammar::parse_array,
-                                  &Grammar::parse_object, &Grammar::parse_call,
-                                  &Grammar::parse_variable}) {
+  for (const Level alternative :
+       {&Grammar::parse_literal, &Grammar::parse_array, &Grammar::parse_object,
+        &Grammar::parse_call, &Grammar::parse_variable}) {
     ParseResult<Exp> result = (this->*alternative)(input);
     if (result || is_final(result.error())) return result;
   }
