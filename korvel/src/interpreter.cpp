@@ -1,5 +1,8 @@
 #include "korvel/interpreter.hpp"
 
+#include <array>
+#include <cstddef>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <variant>
@@ -66,7 +69,6 @@ class Evaluator {
       : functions_(functions), read_variable_(read_variable) {}
 
   EvalResult run(const Exp& root) {
-    work_.reserve(1);
     work_.emplace_back(EvalExp{&root});
     while (!work_.empty()) {
       const WorkItem item = work_.back();
@@ -236,10 +238,12 @@ class Evaluator {
     const std::size_t n = call.args.size();
     if (values_.size() < n) internal_stop("Value stack underflow");
 
-    std::vector<Value> args;
-    args.reserve(n);
+    // One argument vector serves every call: builtins never call back into
+    // the evaluator, so it is free again when a call returns.
+    args_.clear();
+    args_.reserve(n);
     for (auto it = values_.end() - static_cast<std::ptrdiff_t>(n); it != values_.end(); ++it) {
-      args.push_back(std::move(*it).take());
+      args_.push_back(std::move(*it).take());
     }
     values_.erase(values_.end() - static_cast<std::ptrdiff_t>(n), values_.end());
 
@@ -247,7 +251,8 @@ class Evaluator {
     if (sync == nullptr) {
       return EvalError(FnCallError{call.name, Box<EvalError>(EvalError::AsyncInSyncContext{})});
     }
-    FnResult result = (*sync->function)(args);
+    FnResult result = (*sync->function)(args_);
+    args_.clear();
     if (!result) return EvalError(FnCallError{call.name, Box<EvalError>(std::move(result).error())});
     push_held(std::move(*result).into_owned());
     return {};
@@ -275,9 +280,14 @@ class Evaluator {
 
   const FunctionTable& functions_;
   const VariableReader read_variable_;
-  std::vector<WorkItem> work_;
-  std::vector<Entry> values_;
-  std::vector<const std::string*> keys_;
+  // The stacks of most evaluations fit in a small arena on the call stack, so
+  // they cost no heap allocation; deeper ones spill over to the heap.
+  std::array<std::byte, 4096> arena_;
+  std::pmr::monotonic_buffer_resource stack_memory_{arena_.data(), arena_.size()};
+  std::pmr::vector<WorkItem> work_{&stack_memory_};
+  std::pmr::vector<Entry> values_{&stack_memory_};
+  std::pmr::vector<const std::string*> keys_{&stack_memory_};
+  std::vector<Value> args_;
 };
 
 }  // namespace
