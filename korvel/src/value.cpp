@@ -61,8 +61,6 @@ const Value* Object::find(std::string_view key) const {
 
 void Object::reserve(std::size_t n) { entries_.reserve(n); }
 
-Value& Object::entry_value(ObjectEntry& entry) { return entry.value; }
-
 bool operator==(const Object& a, const Object& b) {
   if (a.size() != b.size()) return false;
   for (auto ia = a.begin(), ib = b.begin(); ia != a.end(); ++ia, ++ib) {

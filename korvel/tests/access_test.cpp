@@ -106,7 +106,7 @@ TEST(ResolveNameUntilTest, PathTexts) {
   EXPECT_EQ(VarAccess::resolve_name_until(names, &first, 0), "x[1]");
   EXPECT_EQ(VarAccess::resolve_name_until(names, &first, 2), "x[1].a.b[2]");
   EXPECT_THROW(VarAccess::resolve_name_until(names, nullptr, 4), InternalStop);
-  EXPECT_THROW(VarAccess::access_names<Json>({}, Json(), false), InternalStop);
+  EXPECT_THROW((void)VarAccess::access_names<Json>({}, Json(), false), InternalStop);
 }
 
 }  // namespace

@@ -62,9 +62,9 @@ class Exp {
   // Copying, comparing and releasing walk chains of operators (a || b || c
   // nests to the left) in a loop, so that a long chain costs no stack depth.
   Exp(const Exp& other);
-  Exp(Exp&&) noexcept = default;
+  Exp(Exp&&) noexcept;
   Exp& operator=(const Exp& other);
-  Exp& operator=(Exp&&) noexcept = default;
+  Exp& operator=(Exp&&) noexcept;
   ~Exp();
 
   static Exp binary(Kind kind, Exp left, Exp right);
@@ -101,5 +101,9 @@ struct ExpMember {
 
   friend bool operator==(const ExpMember&, const ExpMember&) = default;
 };
+
+// Defined here, where ExpMember is complete.
+inline Exp::Exp(Exp&&) noexcept = default;
+inline Exp& Exp::operator=(Exp&&) noexcept = default;
 
 }  // namespace korvel

@@ -45,22 +45,18 @@ class Object {
   const Value* find(std::string_view key) const;
 
   void reserve(std::size_t n);
-  std::size_t size() const { return entries_.size(); }
-  bool empty() const { return entries_.empty(); }
-  const_iterator begin() const { return entries_.begin(); }
-  const_iterator end() const { return entries_.end(); }
+  std::size_t size() const;
+  bool empty() const;
+  const_iterator begin() const;
+  const_iterator end() const;
 
   // Mutable access to the values only: the keys and their order stay fixed.
   template <class F>
-  void for_each_value(F&& f) {
-    for (auto& entry : entries_) f(entry_value(entry));
-  }
+  void for_each_value(F&& f);
 
   friend bool operator==(const Object& a, const Object& b);
 
  private:
-  static Value& entry_value(ObjectEntry& entry);
-
   std::vector<ObjectEntry> entries_;
 };
 
@@ -129,6 +125,17 @@ struct ObjectEntry {
   std::string key;
   Value value;
 };
+
+// Defined here, where ObjectEntry is complete.
+inline std::size_t Object::size() const { return entries_.size(); }
+inline bool Object::empty() const { return entries_.empty(); }
+inline Object::const_iterator Object::begin() const { return entries_.begin(); }
+inline Object::const_iterator Object::end() const { return entries_.end(); }
+
+template <class F>
+void Object::for_each_value(F&& f) {
+  for (ObjectEntry& entry : entries_) f(entry.value);
+}
 
 // The single-line debug form, as the "int" and "float" conversion messages
 // show a value: Int(1), Float(1.0), String("a"), Array([Null]), Object({}).
