@@ -1,9 +1,8 @@
-// Placeholder until the builtins of this file are written.
+// Placeholder until the builtin of this file is written.
 #include "korvel/functions.hpp"
 
 namespace korvel::functions {
 
-FnResult matches(Arguments) { return Unexpected(EvalError(EvalError::Custom{"not implemented"})); }
 FnResult format(Arguments) { return Unexpected(EvalError(EvalError::Custom{"not implemented"})); }
 
 }  // namespace korvel::functions
