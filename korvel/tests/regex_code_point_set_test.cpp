@@ -83,10 +83,21 @@ TEST(CodePointSetTest, SimpleCaseFoldingClosesOrbits) {
   CodePointSet sigma = set_of({{0x3C2, 0x3C2}});
   sigma.case_fold_simple();
   EXPECT_EQ(ranges_of(sigma), (Ranges{{0x3A3, 0x3A3}, {0x3C2, 0x3C3}}));
+  // θ has three partners, all outside the set: Θ, ϑ and ϴ.
+  CodePointSet theta = set_of({{0x3D1, 0x3D1}});
+  theta.case_fold_simple();
+  EXPECT_EQ(ranges_of(theta), (Ranges{{0x398, 0x398}, {0x3B8, 0x3B8}, {0x3D1, 0x3D1}, {0x3F4, 0x3F4}}));
   CodePointSet az = set_of({{'a', 'z'}});
   az.case_fold_simple();
   EXPECT_EQ(ranges_of(az),
             (Ranges{{'A', 'Z'}, {'a', 'z'}, {0x17F, 0x17F}, {0x212A, 0x212A}}));
+  // Orbits that lie partly in other ranges of the set add only what is missing.
+  CodePointSet word = CodePointSet::borrowed(unicode::tables::kPerlWord);
+  CodePointSet folded = word;
+  folded.case_fold_simple();
+  CodePointSet extra = folded;
+  extra.subtract(word);
+  EXPECT_TRUE(extra.empty());
   CodePointSet digits = set_of({{'0', '9'}});
   digits.case_fold_simple();
   EXPECT_EQ(ranges_of(digits), (Ranges{{'0', '9'}}));

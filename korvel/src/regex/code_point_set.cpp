@@ -132,14 +132,17 @@ void CodePointSet::negate(char32_t max) {
 void CodePointSet::case_fold_simple() {
   const auto links = unicode::tables::kCaseFoldOrbits;
   std::vector<Range> added;
+  auto link = links.begin();
   for (const Range& range : ranges()) {
-    auto it = std::lower_bound(
-        links.begin(), links.end(), range.first,
-        [](const CaseFoldLink& link, char32_t cp) { return link.c < cp; });
-    for (; it != links.end() && it->c <= range.last; ++it) {
-      // Walk the whole orbit: its members may lie far outside this range.
-      for (char32_t member = it->next; member != it->c; member = find_link(member)->next) {
-        if (member < range.first || member > range.last) added.push_back({member, member});
+    link = std::lower_bound(link, links.end(), range.first,
+                            [](const CaseFoldLink& l, char32_t cp) { return l.c < cp; });
+    for (; link != links.end() && link->c <= range.last; ++link) {
+      // Follow the orbit until it comes back into the set: each member
+      // outside the set is reached from exactly one member before it.
+      for (char32_t member = link->next;
+           (member < range.first || member > range.last) && !contains(member);
+           member = find_link(member)->next) {
+        added.push_back({member, member});
       }
     }
   }

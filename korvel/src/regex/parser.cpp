@@ -1,5 +1,6 @@
 #include "regex/parser.hpp"
 
+#include <bit>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -464,9 +465,9 @@ class Parser {
         last_was_negation = span_char();
       } else {
         last_was_negation.reset();
-        std::uint8_t flag;
+        std::uint8_t flag = 0;
         if (!parse_flag(flag)) return false;
-        const int bit = __builtin_ctz(flag);
+        const int bit = std::countr_zero(flag);
         if (seen[bit]) return fail(ErrorKind::kFlagDuplicate, span_char(), *seen[bit]);
         seen[bit] = span_char();
         (negation ? flags.clear : flags.set) |= flag;

@@ -242,9 +242,19 @@ class Translator {
 
   bool class_union(const Node& node, CodePointSet& out) {
     std::vector<Range> ranges;
-    for (const NodeId item : ast_.children_of(node)) {
+    for (const NodeId id : ast_.children_of(node)) {
+      const Node& item = ast_[id];
+      // Literals and ranges, the common items, go in without a set of their own.
+      if (item.kind == Kind::kLiteral && unicode()) {
+        ranges.push_back({item.c, item.c});
+        continue;
+      }
+      if (item.kind == Kind::kClassRange && unicode()) {
+        ranges.push_back({item.c, item.c2});
+        continue;
+      }
       CodePointSet set;
-      if (!class_item(item, set)) return false;
+      if (!class_item(id, set)) return false;
       ranges.insert(ranges.end(), set.ranges().begin(), set.ranges().end());
     }
     out = CodePointSet::from_ranges(std::move(ranges));
