@@ -218,6 +218,11 @@ def sets_from_runs(runs):
     return {value: merge(r) for value, r in ranges.items()}
 
 
+def add_alias(names, alias, canonical):
+    if names.setdefault(loose(alias), canonical) != canonical:
+        sys.exit(f"{alias} would stand for both {names[loose(alias)]} and {canonical}")
+
+
 class Aliases:
     """PropertyAliases.txt and PropertyValueAliases.txt."""
 
@@ -227,7 +232,7 @@ class Aliases:
         for fields in ucd.lines("PropertyAliases.txt"):
             self.property_long[fields[0]] = fields[1]
             for alias in fields:
-                self.property_names[loose(alias)] = fields[1]
+                add_alias(self.property_names, alias, fields[1])
         # short property name -> list of (short value, long value, other aliases)
         self.values = collections.defaultdict(list)
         for fields in ucd.lines("PropertyValueAliases.txt"):
@@ -243,7 +248,7 @@ class Aliases:
         names = {}
         for short, long, others in self.values[prop]:
             for alias in (short, long, *others):
-                names[loose(alias)] = long
+                add_alias(names, alias, long)
         return names
 
     def long_value(self, prop, value):

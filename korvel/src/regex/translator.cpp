@@ -241,23 +241,25 @@ class Translator {
   }
 
   bool class_union(const Node& node, CodePointSet& out) {
+    // Literals and ranges, the common items, are collected and sorted once;
+    // sets are merged as they come, so that repeating a large one costs
+    // time but no memory.
     std::vector<Range> ranges;
+    CodePointSet sets;
     for (const NodeId id : ast_.children_of(node)) {
       const Node& item = ast_[id];
-      // Literals and ranges, the common items, go in without a set of their own.
       if (item.kind == Kind::kLiteral && unicode()) {
         ranges.push_back({item.c, item.c});
-        continue;
-      }
-      if (item.kind == Kind::kClassRange && unicode()) {
+      } else if (item.kind == Kind::kClassRange && unicode()) {
         ranges.push_back({item.c, item.c2});
-        continue;
+      } else {
+        CodePointSet set;
+        if (!class_item(id, set)) return false;
+        sets.union_with(set);
       }
-      CodePointSet set;
-      if (!class_item(id, set)) return false;
-      ranges.insert(ranges.end(), set.ranges().begin(), set.ranges().end());
     }
     out = CodePointSet::from_ranges(std::move(ranges));
+    out.union_with(sets);
     return true;
   }
 
