@@ -268,12 +268,13 @@ def enumerated_sets(ucd, aliases, prop, file_name):
 def general_category_sets(aliases, runs):
     by_short = sets_from_runs(runs)
     sets = {aliases.long_value("gc", short): r for short, r in by_short.items()}
-    # The groups, such as L = Lu | Ll | Lt | Lm | Lo and C = Cc | Cf | Cs | Co | Cn.
+    # The groups: L = Lu | Ll | Lt | Lm | Lo, ..., C = Cc | Cf | Cs | Co | Cn,
+    # and LC = Lu | Ll | Lt.
     for short, long, _ in aliases.values["gc"]:
         if long not in sets:
-            members = [r for value, r in by_short.items()
-                       if value.startswith(short) or (short == "LC" and value in ("Lu", "Ll", "Lt"))]
-            sets[long] = merge([x for r in members for x in r])
+            members = (["Lu", "Ll", "Lt"] if short == "LC"
+                       else [c for c in GENERAL_CATEGORIES if c.startswith(short)])
+            sets[long] = merge([r for c in members for r in by_short.get(c, ())])
     return sets
 
 
@@ -447,7 +448,8 @@ def generate(ucd_dir):
 
     pool = Pool()
     body = []
-    binary_items = [f'{{"{prop}", {pool.add(prop, r)}}},' for _, prop, r in sorted(binary, key=lambda b: b[1])]
+    binary_items = [f'{{"{prop}", {pool.add(prop, r)}}},'
+                    for _, prop, r in sorted(binary, key=lambda b: b[1])]
     pool.add("Perl word", perl_word)
     enumerated_items = []
     for long_prop in sorted(enumerated):
@@ -469,7 +471,8 @@ def generate(ucd_dir):
               "constexpr Range kRangePool[] = {", *pool.lines, "};", "", *body,
               "}  // namespace", ""]
     source += [f"const RangeTable {name} = {pool.ref(r)};" for name, r in named_tables]
-    source += ["const std::span<const CategoryRun> kGeneralCategoryRuns = kGeneralCategoryRunsData;",
+    source += ["const std::span<const CategoryRun> kGeneralCategoryRuns =",
+               "    kGeneralCategoryRunsData;",
                "const std::span<const Alias> kPropertyNames = kPropertyNamesData;",
                "const std::span<const NamedSet> kBinaryProperties = kBinaryPropertiesData;",
                "const std::span<const EnumeratedProperty> kEnumeratedProperties =",

@@ -15,8 +15,8 @@ FnResult call(std::vector<Value> args) { return matches(args); }
 
 TEST(MatchesTest, TestsTheTextAnywhere) {
   const std::tuple<const char*, const char*, bool> cases[] = {
-      {"abc", "b", true},       {"abc", "^b", false},  {"abc", "^abc$", true},
-      {"ABC", "abc", false},    {"ABC", "(?i)abc", true}, {"", "", true},
+      {"abc", "b", true},        {"abc", "^b", false},     {"abc", "^abc$", true},
+      {"ABC", "abc", false},     {"ABC", "(?i)abc", true}, {"", "", true},
       {"\xc3\xa9", "\\w", true}, {"a\nb", "a.b", false},
   };
   for (const auto& [t, pattern, expected] : cases) {
@@ -29,9 +29,10 @@ TEST(MatchesTest, TestsTheTextAnywhere) {
 TEST(MatchesTest, RefusedPatternIsARegexError) {
   const FnResult result = call({text("abc"), text("(")});
   ASSERT_FALSE(result);
-  EXPECT_EQ(result.error(),
-            EvalError(EvalError::RegexError{
-                "Invalid regex pattern: 'regex parse error:\n    (\n    ^\nerror: unclosed group'"}));
+  EXPECT_EQ(
+      result.error(),
+      EvalError(EvalError::RegexError{
+          "Invalid regex pattern: 'regex parse error:\n    (\n    ^\nerror: unclosed group'"}));
   const FnResult too_big = call({text(""), text("\\w{1000}")});
   ASSERT_FALSE(too_big);
   EXPECT_EQ(too_big.error(),
@@ -48,10 +49,12 @@ TEST(MatchesTest, ChecksCountThenTypesInOrder) {
             EvalError(EvalError::TypeError{"Expected a string as the first argument, got: 'int'"}));
   EXPECT_EQ(call({Value(1), Value(true)}).error(),
             EvalError(EvalError::TypeError{"Expected a string as the first argument, got: 'int'"}));
-  EXPECT_EQ(call({text("a"), Value(Null{})}).error(),
-            EvalError(EvalError::TypeError{"Expected a string as the second argument, got: 'null'"}));
-  EXPECT_EQ(call({text("a"), Value(Array{})}).error(),
-            EvalError(EvalError::TypeError{"Expected a string as the second argument, got: 'array'"}));
+  EXPECT_EQ(
+      call({text("a"), Value(Null{})}).error(),
+      EvalError(EvalError::TypeError{"Expected a string as the second argument, got: 'null'"}));
+  EXPECT_EQ(
+      call({text("a"), Value(Array{})}).error(),
+      EvalError(EvalError::TypeError{"Expected a string as the second argument, got: 'array'"}));
 }
 
 TEST(MatchesTest, IsInTheDefaultTable) {

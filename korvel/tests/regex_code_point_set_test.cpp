@@ -1,10 +1,9 @@
 // The set algebra of classes and case folding.
-#include "regex/code_point_set.hpp"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "regex/code_point_set.hpp"
 #include "unicode/tables.hpp"
 
 namespace korvel::regex {
@@ -86,11 +85,11 @@ TEST(CodePointSetTest, SimpleCaseFoldingClosesOrbits) {
   // θ has three partners, all outside the set: Θ, ϑ and ϴ.
   CodePointSet theta = set_of({{0x3D1, 0x3D1}});
   theta.case_fold_simple();
-  EXPECT_EQ(ranges_of(theta), (Ranges{{0x398, 0x398}, {0x3B8, 0x3B8}, {0x3D1, 0x3D1}, {0x3F4, 0x3F4}}));
+  EXPECT_EQ(ranges_of(theta),
+            (Ranges{{0x398, 0x398}, {0x3B8, 0x3B8}, {0x3D1, 0x3D1}, {0x3F4, 0x3F4}}));
   CodePointSet az = set_of({{'a', 'z'}});
   az.case_fold_simple();
-  EXPECT_EQ(ranges_of(az),
-            (Ranges{{'A', 'Z'}, {'a', 'z'}, {0x17F, 0x17F}, {0x212A, 0x212A}}));
+  EXPECT_EQ(ranges_of(az), (Ranges{{'A', 'Z'}, {'a', 'z'}, {0x17F, 0x17F}, {0x212A, 0x212A}}));
   // Orbits that lie partly in other ranges of the set add only what is missing.
   CodePointSet word = CodePointSet::borrowed(unicode::tables::kPerlWord);
   CodePointSet folded = word;

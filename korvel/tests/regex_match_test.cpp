@@ -40,7 +40,7 @@ TEST(RegexMatchTest, LiteralsAndEscapes) {
       {"\\a\\f\\t\\n\\r\\v", "\x07\x0c\t\n\r\x0b", true},
       {"\\x41\\x{42}\\u0043\\u{44}\\U00000045\\U{46}", "ABCDEF", true},
       {"\\x{0000000000000041}", "A", true},
-      {"\\xFF", "\xc3\xbf", true},          // U+00FF, not the byte FF
+      {"\\xFF", "\xc3\xbf", true},  // U+00FF, not the byte FF
       {"\\x{1F4A9}", "\xf0\x9f\x92\xa9", true},
       {"\xc3\xa9", "caf\xc3\xa9", true},
       {"(?x)\\x{ 4 1 }", "A", true},
@@ -64,20 +64,23 @@ TEST(RegexMatchTest, Dot) {
 
 TEST(RegexMatchTest, PerlClasses) {
   expect_cases({
-      {"\\d", "\xd9\xa3", true},           // ARABIC-INDIC DIGIT THREE
-      {"^\\d+$", "12\xd9\xa3" "4", true},
-      {"\\d", "\xc2\xb2", false},          // SUPERSCRIPT TWO is No, not Nd
+      {"\\d", "\xd9\xa3", true},  // ARABIC-INDIC DIGIT THREE
+      {"^\\d+$",
+       "12\xd9\xa3"
+       "4",
+       true},
+      {"\\d", "\xc2\xb2", false},  // SUPERSCRIPT TWO is No, not Nd
       {"\\D", "\xd9\xa3", false},
       {"\\w", "\xc3\xa9", true},
-      {"\\w", "\xe2\x80\x8d", true},       // ZERO WIDTH JOINER (Join_Control)
-      {"\\w", "\xcc\x81", true},           // COMBINING ACUTE ACCENT (Mn)
-      {"\\w", "\xe2\x80\xbf", true},       // UNDERTIE (Pc)
+      {"\\w", "\xe2\x80\x8d", true},  // ZERO WIDTH JOINER (Join_Control)
+      {"\\w", "\xcc\x81", true},      // COMBINING ACUTE ACCENT (Mn)
+      {"\\w", "\xe2\x80\xbf", true},  // UNDERTIE (Pc)
       {"\\w", "-", false},
       {"\\W", "\xc3\xa9", false},
-      {"\\s", "\xe3\x80\x80", true},       // IDEOGRAPHIC SPACE
+      {"\\s", "\xe3\x80\x80", true},  // IDEOGRAPHIC SPACE
       {"\\s", "\x0b", true},
-      {"\\s", "\xe1\xa0\x8e", false},      // MONGOLIAN VOWEL SEPARATOR
-      {"\\s", "\xef\xbb\xbf", false},      // ZERO WIDTH NO-BREAK SPACE
+      {"\\s", "\xe1\xa0\x8e", false},  // MONGOLIAN VOWEL SEPARATOR
+      {"\\s", "\xef\xbb\xbf", false},  // ZERO WIDTH NO-BREAK SPACE
       {"\\S", " ", false},
       {"(?-u)\\d", "\xd9\xa3", false},
       {"(?-u)\\d", "7", true},
@@ -96,7 +99,7 @@ TEST(RegexMatchTest, UnicodeProperties) {
       {"\\pL", "1", false},
       {"\\PL", "1", true},
       {"\\pN", "\xc2\xb2", true},
-      {"\\pZZ", " Z", true},               // one letter, then a literal Z
+      {"\\pZZ", " Z", true},  // one letter, then a literal Z
       {"\\p{Lu}", "A", true},
       {"\\p{lu}", "A", true},
       {"\\p{uppercase letter}", "A", true},
@@ -114,9 +117,9 @@ TEST(RegexMatchTest, UnicodeProperties) {
       {"\\p{Any}", "\xf4\x8f\xbf\xbf", true},
       {"\\p{ASCII}", "\x7f", true},
       {"\\p{ascii}", "\xc2\x80", false},
-      {"\\p{cf}", "\xc2\xad", true},            // Format, not Case_Folding
-      {"\\p{sc}", "$", true},                   // Currency_Symbol, not Script
-      {"\\p{lc}", "a", true},                   // Cased_Letter
+      {"\\p{cf}", "\xc2\xad", true},  // Format, not Case_Folding
+      {"\\p{sc}", "$", true},         // Currency_Symbol, not Script
+      {"\\p{lc}", "a", true},         // Cased_Letter
       {"\\p{punct}", "!", true},
       {"\\p{cntrl}", "\x01", true},
       {"\\p{combiningmark}", "\xcc\x81", true},
@@ -141,8 +144,8 @@ TEST(RegexMatchTest, UnicodeProperties) {
       {"\\p{scx=Inherited}", "\xe0\xa5\x91", false},
       {"\\p{scx=Greek}", "\xce\xb1", true},
       {"\\p{age:1.1}", "a", true},
-      {"\\p{age=2.0}", "\xe2\x82\xac", false},   // EURO SIGN came in 2.1 ...
-      {"\\p{age=3.0}", "\xe2\x82\xac", true},    // ... and stays in every later age
+      {"\\p{age=2.0}", "\xe2\x82\xac", false},  // EURO SIGN came in 2.1 ...
+      {"\\p{age=3.0}", "\xe2\x82\xac", true},   // ... and stays in every later age
       {"\\p{Age=V6_0}", "\xe2\x82\xac", true},
       {"\\p{age=v150}", "\xf0\x91\xbc\x80", true},
       {"\\p{age=14.0}", "\xf0\x91\xbc\x80", false},
@@ -161,7 +164,7 @@ TEST(RegexMatchTest, UnicodeProperties) {
       {"\\p{Bidi_Mirrored}", "(", true},
       {"\\p{Changes_When_Casefolded}", "A", true},
       {"\\p{Changes_When_Casefolded}", "a", false},
-      {"\\p{Hex_Digit}", "\xef\xbc\xa1", true},   // FULLWIDTH LATIN CAPITAL LETTER A
+      {"\\p{Hex_Digit}", "\xef\xbc\xa1", true},  // FULLWIDTH LATIN CAPITAL LETTER A
       {"\\p{ASCII_Hex_Digit}", "\xef\xbc\xa1", false},
       {"\\p{XID_Start}", "_", false},
       {"\\p{XID_Continue}", "_", true},
@@ -208,14 +211,14 @@ TEST(RegexMatchTest, BracketedClasses) {
       {"[a-z]", "Q", false},
       {"[\\x41-\\x{5A}]", "Q", true},
       {"[\\n-\\r]", "\x0b", true},
-      {"[\\--\\/]", ".", true},            // - to / by escapes
+      {"[\\--\\/]", ".", true},  // - to / by escapes
       {"[]a]", "]", true},
       {"[^]a]", "]", false},
       {"[^]a]", "b", true},
       {"[-a]", "-", true},
       {"[a-]", "-", true},
       {"[--a]", "-", true},
-      {"[]-a]", "-", true},                // ], - and a
+      {"[]-a]", "-", true},  // ], - and a
       {"[.]", ".", true},
       {"[.]", "a", false},
       {"[a[^b]]", "c", true},
@@ -371,7 +374,7 @@ TEST(RegexMatchTest, AlternationAndGroups) {
 TEST(RegexMatchTest, FlagScopes) {
   expect_cases({
       {"(?i)abc", "ABC", true},
-      {"a(?i)b|c", "C", true},     // to the end of the group, across branches
+      {"a(?i)b|c", "C", true},  // to the end of the group, across branches
       {"a(?i)b|c", "aB", true},
       {"a(?i)b|c", "Ab", false},
       {"((?i)a)b", "AB", false},
@@ -392,7 +395,7 @@ TEST(RegexMatchTest, FlagScopes) {
       {"(?x)[a\\#]", "#", true},
       {"(?x)a{ 2 }", "aa", true},
       {"(?x)\\u 0 0 4 1", "A", true},
-      {"((?x) a)a b", "aa b", true},   // verbose mode ends with its group
+      {"((?x) a)a b", "aa b", true},  // verbose mode ends with its group
       {"(?x)(?-x)a b", "a b", true},
   });
 }
@@ -400,16 +403,16 @@ TEST(RegexMatchTest, FlagScopes) {
 TEST(RegexMatchTest, CaseFolding) {
   expect_cases({
       {"(?i)k", "K", true},
-      {"(?i)k", "\xe2\x84\xaa", true},          // KELVIN SIGN
+      {"(?i)k", "\xe2\x84\xaa", true},  // KELVIN SIGN
       {"(?i)\xe2\x84\xaa", "k", true},
-      {"(?i)s", "\xc5\xbf", true},              // LATIN SMALL LETTER LONG S
-      {"(?i)\xc3\x9f", "\xe1\xba\x9e", true},   // ß and ẞ
-      {"(?i)\xc3\x9f", "ss", false},            // no full folding
-      {"(?i)\xce\xa3", "\xcf\x82", true},       // Σ and final ς
-      {"(?i)\xcf\x82", "\xcf\x83", true},       // ς and σ
-      {"(?i)\xc7\x85", "\xc7\x84", true},       // ǅ, Ǆ and ǆ
+      {"(?i)s", "\xc5\xbf", true},             // LATIN SMALL LETTER LONG S
+      {"(?i)\xc3\x9f", "\xe1\xba\x9e", true},  // ß and ẞ
+      {"(?i)\xc3\x9f", "ss", false},           // no full folding
+      {"(?i)\xce\xa3", "\xcf\x82", true},      // Σ and final ς
+      {"(?i)\xcf\x82", "\xcf\x83", true},      // ς and σ
+      {"(?i)\xc7\x85", "\xc7\x84", true},      // ǅ, Ǆ and ǆ
       {"(?i)\xc7\x85", "\xc7\x86", true},
-      {"(?i)\xd0\x96", "\xd0\xb6", true},       // Cyrillic
+      {"(?i)\xd0\x96", "\xd0\xb6", true},                  // Cyrillic
       {"(?i)\xf0\x90\x90\x80", "\xf0\x90\x90\xa8", true},  // Deseret
       {"(?i)[^k]", "k", false},
       {"(?i)[^k]", "K", false},
@@ -419,7 +422,7 @@ TEST(RegexMatchTest, CaseFolding) {
       {"(?i)\\w", "\xc5\xbf", true},
       {"(?i)1", "1", true},
       {"(?i-u)a", "A", true},
-      {"(?i-u)k", "\xe2\x84\xaa", false},       // ASCII folding only
+      {"(?i-u)k", "\xe2\x84\xaa", false},  // ASCII folding only
       {"(?i-u)[a-z]", "Q", true},
       {"(?i-u)[a-z]", "\xc5\xbf", false},
   });
@@ -430,10 +433,10 @@ TEST(RegexMatchTest, LineAnchors) {
       {"^a", "a", true},
       {"^b", "a\nb", false},
       {"(?m)^b", "a\nb", true},
-      {"a$", "a\n", false},         // never before a final line feed
+      {"a$", "a\n", false},  // never before a final line feed
       {"$", "a\n", true},
       {"(?m)a$", "a\nb", true},
-      {"(?m)^$", "a\n", true},      // after the final line feed
+      {"(?m)^$", "a\n", true},  // after the final line feed
       {"(?m)^$", "a", false},
       {"\\Aa", "a", true},
       {"(?m)\\Ab", "a\nb", false},
@@ -448,7 +451,7 @@ TEST(RegexMatchTest, LineAnchors) {
       {"(?mR)$\\n", "a\r\n", false},  // never between \r and \n
       {"(?mR)\\r^", "a\r\nb", false},
       {"(?m)$\\n", "a\r\n", true},
-      {"(?R)^b", "a\rb", false},      // R alone changes nothing for ^
+      {"(?R)^b", "a\rb", false},  // R alone changes nothing for ^
   });
 }
 
@@ -456,8 +459,14 @@ TEST(RegexMatchTest, WordBoundaries) {
   expect_cases({
       {"\\bfoo\\b", "a foo b", true},
       {"\\bfoo\\b", "afoo", false},
-      {"\\bfoo", "\xc3\xa9" "foo", false},    // é is a word character
-      {"\\Bfoo", "\xc3\xa9" "foo", true},
+      {"\\bfoo",
+       "\xc3\xa9"
+       "foo",
+       false},  // é is a word character
+      {"\\Bfoo",
+       "\xc3\xa9"
+       "foo",
+       true},
       {"\\b", "", false},
       {"\\B", "", true},
       {"\\b", " ", false},
@@ -477,11 +486,20 @@ TEST(RegexMatchTest, WordBoundaries) {
       {"x\\b{end-half}", "xa", false},
       {"x\\b{end-half}", "x", true},
       {"(?x)\\b{ start }a", "a", true},
-      {"(?-u)\\bfoo", "\xc3\xa9" "foo", true},  // é is not an ASCII word character
+      {"(?-u)\\bfoo",
+       "\xc3\xa9"
+       "foo",
+       true},  // é is not an ASCII word character
       {"(?-u)\\b", "\xc3\xa9", false},
-      {"(?-u)\\b{start}a", "\xc3\xa9" "a", true},
+      {"(?-u)\\b{start}a",
+       "\xc3\xa9"
+       "a",
+       true},
       {"(?-u)a\\b{end}", "a\xc3\xa9", true},
-      {"(?-u)\\b{start-half}a", "\xc3\xa9" "a", true},
+      {"(?-u)\\b{start-half}a",
+       "\xc3\xa9"
+       "a",
+       true},
       {"(?-u)a\\b{end-half}", "a\xc3\xa9", true},
   });
 }
@@ -523,13 +541,16 @@ TEST(RegexMatchTest, MalformedTextIsReadSafely) {
       {".", "\xff", false},
       {"[^a]", "\xc3", false},
       {"\\W", "\xe2\x82", false},
-      {"\xef\xbf\xbd", "\xff", false},        // U+FFFD itself
+      {"\xef\xbf\xbd", "\xff", false},  // U+FFFD itself
       {"\xef\xbf\xbd", "\xef\xbf\xbd", true},
       {"^..$", "\xf0\x9f\x92\xc3\xa9", false},
       {"\\b\xc3\xa9", "\xf0\x9f\x92\xc3\xa9", true},
       {"a\\b", "a\xff", true},
       {"(?m)^a$", "\xff\na\n\xfe", true},
-      {"\\w+\\z", "\xff\xfe" "a", true},
+      {"\\w+\\z",
+       "\xff\xfe"
+       "a",
+       true},
       {"\\b\\z", "a\xf0\x9f\x92", false},
   });
 }
@@ -542,9 +563,9 @@ TEST(RegexMatchTest, SizeLimit) {
     ASSERT_FALSE(regex) << pattern;
     EXPECT_EQ(regex.error(), "Compiled regex exceeds size limit of 10485760 bytes.") << pattern;
   }
-  for (const char* pattern : {"a{1000}", "\\d{100}", "[a-z]{2,}", "\\w{200}", "\\pL{240}",
-                              "a{327673}", ".{10000}", "\\d{2000}", "[a-z]{100000}",
-                              "(?:){4294967295}", "\\b{4294967295}"}) {
+  for (const char* pattern :
+       {"a{1000}", "\\d{100}", "[a-z]{2,}", "\\w{200}", "\\pL{240}", "a{327673}", ".{10000}",
+        "\\d{2000}", "[a-z]{100000}", "(?:){4294967295}", "\\b{4294967295}"}) {
     EXPECT_TRUE(compiles(pattern)) << pattern;
   }
 }

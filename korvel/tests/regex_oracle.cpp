@@ -40,8 +40,9 @@ int main() {
   while (std::getline(std::cin, line)) {
     const std::size_t space = line.find(' ');
     const auto pattern = from_hex(std::string_view(line).substr(0, space));
-    const auto text =
-        space == std::string::npos ? std::nullopt : from_hex(std::string_view(line).substr(space + 1));
+    const auto text = space == std::string::npos
+                          ? std::nullopt
+                          : from_hex(std::string_view(line).substr(space + 1));
     if (!pattern || !text) {
       std::cerr << "malformed line: " << line << '\n';
       return 2;

@@ -32,9 +32,11 @@ TEST(RegexSyntaxErrorTest, WorkedExamples) {
       {"[z-a]",
        "regex parse error:\n    [z-a]\n     ^^^\n"
        "error: invalid character class range, the start must be <= the end"},
-      {"\\p{Foo}", "regex parse error:\n    \\p{Foo}\n    ^^^^^^^\nerror: Unicode property not found"},
+      {"\\p{Foo}",
+       "regex parse error:\n    \\p{Foo}\n    ^^^^^^^\nerror: Unicode property not found"},
       {"(?<n>a)(?<n>b)",
-       "regex parse error:\n    (?<n>a)(?<n>b)\n       ^      ^\nerror: duplicate capture group name"},
+       "regex parse error:\n    (?<n>a)(?<n>b)\n       ^      ^\nerror: duplicate capture group "
+       "name"},
       {"x{2,1}",
        "regex parse error:\n    x{2,1}\n     ^^^^^\n"
        "error: invalid repetition count range, the start must be <= the end"},
@@ -43,16 +45,14 @@ TEST(RegexSyntaxErrorTest, WorkedExamples) {
        "error: look-around, including look-ahead and look-behind, is not supported"},
       {"\\1", "regex parse error:\n    \\1\n    ^^\nerror: backreferences are not supported"},
       {"(?i", "regex parse error:\n    (?i\n       ^\nerror: expected flag but got end of regex"},
-      {"a\n(b",
-       "regex parse error:\n" + kDivider + "\n1: a\n2: (b\n   ^\n" + kDivider +
-           "\nerror: unclosed group"},
-      {"ab\n(?P<x>c)\n(?P<x>d)",
-       "regex parse error:\n" + kDivider + "\n1: ab\n2: (?P<x>c)\n       ^\n3: (?P<x>d)\n       ^\n" +
-           kDivider + "\nerror: duplicate capture group name"},
-      {"(?x)a{\n2,1}",
-       "regex parse error:\n" + kDivider + "\n1: (?x)a{\n2: 2,1}\n" + kDivider +
-           "\non line 1 (column 6) through line 2 (column 4)\n"
-           "error: invalid repetition count range, the start must be <= the end"},
+      {"a\n(b", "regex parse error:\n" + kDivider + "\n1: a\n2: (b\n   ^\n" + kDivider +
+                    "\nerror: unclosed group"},
+      {"ab\n(?P<x>c)\n(?P<x>d)", "regex parse error:\n" + kDivider +
+                                     "\n1: ab\n2: (?P<x>c)\n       ^\n3: (?P<x>d)\n       ^\n" +
+                                     kDivider + "\nerror: duplicate capture group name"},
+      {"(?x)a{\n2,1}", "regex parse error:\n" + kDivider + "\n1: (?x)a{\n2: 2,1}\n" + kDivider +
+                           "\non line 1 (column 6) through line 2 (column 4)\n"
+                           "error: invalid repetition count range, the start must be <= the end"},
       {"a{\n",
        "regex parse error:\n" + kDivider + "\n1: a{\n" + kDivider +
            "\non line 1 (column 2) through line 2 (column 0)\nerror: unclosed counted repetition"},
@@ -61,7 +61,8 @@ TEST(RegexSyntaxErrorTest, WorkedExamples) {
            "\n 1: (\n    ^\n 2: 2\n 3: 3\n 4: 4\n 5: 5\n 6: 6\n 7: 7\n 8: 8\n 9: 9\n" + kDivider +
            "\nerror: unclosed group"},
       {"(?i-i)", "regex parse error:\n    (?i-i)\n      ^ ^\nerror: duplicate flag"},
-      {"(?--i)", "regex parse error:\n    (?--i)\n      ^^\nerror: flag negation operator repeated"},
+      {"(?--i)",
+       "regex parse error:\n    (?--i)\n      ^^\nerror: flag negation operator repeated"},
       {"a{1000}{1000}", "Compiled regex exceeds size limit of 10485760 bytes."},
   };
   for (const auto& [pattern, report] : cases) EXPECT_EQ(error_of(pattern), report) << pattern;
@@ -132,9 +133,14 @@ TEST(RegexSyntaxErrorTest, EachKindMarksItsSpan) {
       {"a|*", "  ^", "repetition operator missing expression"},
       {"(*)", " ^", "repetition operator missing expression"},
       {"(?)", " ^", "repetition operator missing expression"},
-      {"\\b{start", "  ^^^^^^", "special word boundary assertion is either unclosed or contains an invalid character"},
-      {"\\b{foo}", "   ^^^", "unrecognized special word boundary assertion, valid choices are: start, end, start-half or end-half"},
-      {"\\b{", "^^^", "found either the beginning of a special word boundary or a bounded repetition on a \\b with an opening brace, but no closing brace"},
+      {"\\b{start", "  ^^^^^^",
+       "special word boundary assertion is either unclosed or contains an invalid character"},
+      {"\\b{foo}", "   ^^^",
+       "unrecognized special word boundary assertion, valid choices are: start, end, start-half or "
+       "end-half"},
+      {"\\b{", "^^^",
+       "found either the beginning of a special word boundary or a bounded repetition on a \\b "
+       "with an opening brace, but no closing brace"},
       {"\\p\\d", "  ^", "invalid Unicode character class"},
       {"\\0", "^^", "backreferences are not supported"},
       {"\\8", "^^", "backreferences are not supported"},
@@ -179,8 +185,8 @@ TEST(RegexSyntaxErrorTest, NestingLimit) {
   const std::string repetitions = "a" + std::string(251, '*');
   EXPECT_EQ(error_of(repetitions), one_line_report(repetitions, "^^", message));
   // A parse error anywhere comes first.
-  EXPECT_EQ(error_of(groups + ")"), one_line_report(groups + ")", std::string(502, ' ') + "^",
-                                                     "unopened group"));
+  EXPECT_EQ(error_of(groups + ")"),
+            one_line_report(groups + ")", std::string(502, ' ') + "^", "unopened group"));
 }
 
 TEST(RegexSyntaxErrorTest, DeepNestingEndsInAnErrorWithoutRecursion) {

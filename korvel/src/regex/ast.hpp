@@ -20,7 +20,7 @@ enum class Kind : std::uint8_t {
   kEmpty,           // also an empty operand inside a class
   kSetFlags,        // (?flags); `flags`
   kLiteral,         // `c`; `literal` says how it was written
-  kDot,
+  kDot,             // `.`
   kAssertion,       // `assertion`
   kUnicodeClass,    // \p / \P; `negated`, `unicode` and the name strings
   kPerlClass,       // \d \s \w and their negations; `perl`, `negated`
@@ -30,17 +30,17 @@ enum class Kind : std::uint8_t {
   kAlternation,     // two or more children
   kConcat,          // two or more children
   // Only inside bracketed classes:
-  kClassRange,      // `c` to `c2`; children: the two endpoint literals
-  kAsciiClass,      // [:name:]; `ascii`, `negated`
-  kClassUnion,      // two or more children
-  kClassSetOp,      // `set_op`; children: left and right operand
+  kClassRange,  // `c` to `c2`; children: the two endpoint literals
+  kAsciiClass,  // [:name:]; `ascii`, `negated`
+  kClassUnion,  // two or more children
+  kClassSetOp,  // `set_op`; children: left and right operand
 };
 
 enum class LiteralKind : std::uint8_t {
   kVerbatim,
-  kEscaped,    // a metacharacter, a superfluous escape or \n, \t and friends
-  kHexByte,    // \xHH: the only spelling that names a byte under (?-u)
-  kHex,        // \x{...}, \uHHHH, \u{...}, \UHHHHHHHH, \U{...}
+  kEscaped,  // a metacharacter, a superfluous escape or \n, \t and friends
+  kHexByte,  // \xHH: the only spelling that names a byte under (?-u)
+  kHex,      // \x{...}, \uHHHH, \u{...}, \UHHHHHHHH, \U{...}
 };
 
 enum class AssertionKind : std::uint8_t {
@@ -59,8 +59,20 @@ enum class AssertionKind : std::uint8_t {
 enum class PerlKind : std::uint8_t { kDigit, kSpace, kWord };
 
 enum class AsciiKind : std::uint8_t {
-  kAlnum, kAlpha, kAscii, kBlank, kCntrl, kDigit, kGraph,
-  kLower, kPrint, kPunct, kSpace, kUpper, kWord, kXdigit,
+  kAlnum,
+  kAlpha,
+  kAscii,
+  kBlank,
+  kCntrl,
+  kDigit,
+  kGraph,
+  kLower,
+  kPrint,
+  kPunct,
+  kSpace,
+  kUpper,
+  kWord,
+  kXdigit,
 };
 
 enum class UnicodeClassKind : std::uint8_t {
@@ -76,13 +88,13 @@ enum class SetOp : std::uint8_t { kIntersection, kDifference, kSymmetricDifferen
 
 // Flags of a (?flags) item: the bits that it sets and the bits that it clears.
 enum Flag : std::uint8_t {
-  kCaseInsensitive = 1 << 0,   // i
-  kMultiLine = 1 << 1,         // m
-  kDotMatchesNewLine = 1 << 2, // s
-  kSwapGreed = 1 << 3,         // U
-  kUnicode = 1 << 4,           // u
-  kCrlf = 1 << 5,              // R
-  kIgnoreWhitespace = 1 << 6,  // x
+  kCaseInsensitive = 1 << 0,    // i
+  kMultiLine = 1 << 1,          // m
+  kDotMatchesNewLine = 1 << 2,  // s
+  kSwapGreed = 1 << 3,          // U
+  kUnicode = 1 << 4,            // u
+  kCrlf = 1 << 5,               // R
+  kIgnoreWhitespace = 1 << 6,   // x
 };
 
 struct FlagChange {

@@ -34,9 +34,9 @@ std::uint64_t utf8_length(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c 
 std::uint64_t class_size(const CodePointSet& set) {
   const auto ranges = set.ranges();
   if (ranges.empty()) return kState;
-  const auto first_wide = std::lower_bound(
-      ranges.begin(), ranges.end(), char32_t{0x80},
-      [](const Range& range, char32_t cp) { return range.last < cp; });
+  const auto first_wide =
+      std::lower_bound(ranges.begin(), ranges.end(), char32_t{0x80},
+                       [](const Range& range, char32_t cp) { return range.last < cp; });
   const std::uint64_t ascii = first_wide - ranges.begin();
   std::uint64_t crossings = 0;
   for (const char32_t boundary : {char32_t{0x7F}, char32_t{0x7FF}, char32_t{0xFFFF}}) {
@@ -244,7 +244,8 @@ ClassMatcher::ClassMatcher(std::span<const Range> ranges) {
   std::size_t i = 0;
   for (; i < ranges.size() && ranges[i].first < 0x80; ++i) {
     const char32_t last = std::min<char32_t>(ranges[i].last, 0x7F);
-    for (char32_t c = ranges[i].first; c <= last; ++c) ascii_[c >> 6] |= std::uint64_t{1} << (c & 63);
+    for (char32_t c = ranges[i].first; c <= last; ++c)
+      ascii_[c >> 6] |= std::uint64_t{1} << (c & 63);
     if (ranges[i].last >= 0x80) break;
   }
   ranges_ = ranges.subspan(i);

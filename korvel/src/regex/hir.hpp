@@ -33,11 +33,11 @@ enum class Look : std::uint8_t {
 
 enum class Kind : std::uint8_t {
   kEmpty,
-  kLiteral,      // `c`
-  kClass,        // `set` (may be empty: matches nothing)
-  kLook,         // `look`
-  kRepetition,   // `min`, `max` (none: unbounded); one sub
-  kCapture,      // one sub
+  kLiteral,     // `c`
+  kClass,       // `set` (may be empty: matches nothing)
+  kLook,        // `look`
+  kRepetition,  // `min`, `max` (none: unbounded); one sub
+  kCapture,     // one sub
   kConcat,
   kAlternation,
 };

@@ -100,7 +100,8 @@ Expected<CodePointSet, ErrorKind> age(const EnumeratedProperty& ages, std::strin
   if (!requested) return Unexpected(ErrorKind::kUnicodePropertyValueNotFound);
   std::vector<Range> ranges;
   for (const NamedSet& set : ages.sets) {
-    if (age_version(set.name) <= requested) ranges.insert(ranges.end(), set.ranges.begin(), set.ranges.end());
+    if (age_version(set.name) <= requested)
+      ranges.insert(ranges.end(), set.ranges.begin(), set.ranges.end());
   }
   return CodePointSet::from_ranges(std::move(ranges));
 }
@@ -170,20 +171,34 @@ CodePointSet ascii_set(ast::AsciiKind kind) {
   static constexpr Range kUpper[] = {{'A', 'Z'}};
   static constexpr Range kXdigit[] = {{'0', '9'}, {'A', 'F'}, {'a', 'f'}};
   switch (kind) {
-    case AsciiKind::kAlnum: return CodePointSet::borrowed(kAlnum);
-    case AsciiKind::kAlpha: return CodePointSet::borrowed(kAlpha);
-    case AsciiKind::kAscii: return CodePointSet::borrowed(kAscii);
-    case AsciiKind::kBlank: return CodePointSet::borrowed(kBlank);
-    case AsciiKind::kCntrl: return CodePointSet::borrowed(kCntrl);
-    case AsciiKind::kDigit: return CodePointSet::borrowed(kAsciiDigit);
-    case AsciiKind::kGraph: return CodePointSet::borrowed(kGraph);
-    case AsciiKind::kLower: return CodePointSet::borrowed(kLower);
-    case AsciiKind::kPrint: return CodePointSet::borrowed(kPrint);
-    case AsciiKind::kPunct: return CodePointSet::borrowed(kPunct);
-    case AsciiKind::kSpace: return CodePointSet::borrowed(kAsciiSpace);
-    case AsciiKind::kUpper: return CodePointSet::borrowed(kUpper);
-    case AsciiKind::kWord: return CodePointSet::borrowed(kAsciiWord);
-    case AsciiKind::kXdigit: return CodePointSet::borrowed(kXdigit);
+    case AsciiKind::kAlnum:
+      return CodePointSet::borrowed(kAlnum);
+    case AsciiKind::kAlpha:
+      return CodePointSet::borrowed(kAlpha);
+    case AsciiKind::kAscii:
+      return CodePointSet::borrowed(kAscii);
+    case AsciiKind::kBlank:
+      return CodePointSet::borrowed(kBlank);
+    case AsciiKind::kCntrl:
+      return CodePointSet::borrowed(kCntrl);
+    case AsciiKind::kDigit:
+      return CodePointSet::borrowed(kAsciiDigit);
+    case AsciiKind::kGraph:
+      return CodePointSet::borrowed(kGraph);
+    case AsciiKind::kLower:
+      return CodePointSet::borrowed(kLower);
+    case AsciiKind::kPrint:
+      return CodePointSet::borrowed(kPrint);
+    case AsciiKind::kPunct:
+      return CodePointSet::borrowed(kPunct);
+    case AsciiKind::kSpace:
+      return CodePointSet::borrowed(kAsciiSpace);
+    case AsciiKind::kUpper:
+      return CodePointSet::borrowed(kUpper);
+    case AsciiKind::kWord:
+      return CodePointSet::borrowed(kAsciiWord);
+    case AsciiKind::kXdigit:
+      return CodePointSet::borrowed(kXdigit);
   }
   return {};
 }

@@ -16,15 +16,9 @@ using ast::Kind;
 using ast::Node;
 using ast::NodeId;
 
+// The characters that mean something of their own somewhere in a pattern.
 bool is_meta_character(char32_t c) {
-  switch (c) {
-    case '\\': case '.': case '+': case '*': case '?': case '(': case ')': case '|':
-    case '[': case ']': case '{': case '}': case '^': case '$': case '#': case '&':
-    case '-': case '~':
-      return true;
-    default:
-      return false;
-  }
+  return std::u32string_view(U"\\.+*?()|[]{}^$#&-~").find(c) != std::u32string_view::npos;
 }
 
 // Letters and digits are kept for escapes of their own; \< and \> are
@@ -61,10 +55,10 @@ bool is_capture_char(char32_t c, bool first) {
 std::optional<ast::AsciiKind> ascii_kind(std::string_view name) {
   using ast::AsciiKind;
   static constexpr std::pair<std::string_view, AsciiKind> kNames[] = {
-      {"alnum", AsciiKind::kAlnum}, {"alpha", AsciiKind::kAlpha}, {"ascii", AsciiKind::kAscii},
-      {"blank", AsciiKind::kBlank}, {"cntrl", AsciiKind::kCntrl}, {"digit", AsciiKind::kDigit},
-      {"graph", AsciiKind::kGraph}, {"lower", AsciiKind::kLower}, {"print", AsciiKind::kPrint},
-      {"punct", AsciiKind::kPunct}, {"space", AsciiKind::kSpace}, {"upper", AsciiKind::kUpper},
+      {"alnum", AsciiKind::kAlnum}, {"alpha", AsciiKind::kAlpha},   {"ascii", AsciiKind::kAscii},
+      {"blank", AsciiKind::kBlank}, {"cntrl", AsciiKind::kCntrl},   {"digit", AsciiKind::kDigit},
+      {"graph", AsciiKind::kGraph}, {"lower", AsciiKind::kLower},   {"print", AsciiKind::kPrint},
+      {"punct", AsciiKind::kPunct}, {"space", AsciiKind::kSpace},   {"upper", AsciiKind::kUpper},
       {"word", AsciiKind::kWord},   {"xdigit", AsciiKind::kXdigit},
   };
   for (const auto& [spelling, kind] : kNames) {
@@ -454,9 +448,9 @@ class Parser {
 
   // Parses flag letters up to a ":" or ")", which is left unread.
   bool parse_flags(ast::FlagChange& flags, bool& empty) {
-    std::optional<Span> negation;         // where "-" was written
+    std::optional<Span> negation;  // where "-" was written
     std::optional<Span> last_was_negation;
-    std::optional<Span> seen[8];          // where each flag was written
+    std::optional<Span> seen[8];  // where each flag was written
     empty = true;
     while (ch() != ':' && ch() != ')') {
       if (ch() == '-') {
@@ -481,14 +475,29 @@ class Parser {
 
   bool parse_flag(std::uint8_t& flag) {
     switch (ch()) {
-      case 'i': flag = ast::kCaseInsensitive; return true;
-      case 'm': flag = ast::kMultiLine; return true;
-      case 's': flag = ast::kDotMatchesNewLine; return true;
-      case 'U': flag = ast::kSwapGreed; return true;
-      case 'u': flag = ast::kUnicode; return true;
-      case 'R': flag = ast::kCrlf; return true;
-      case 'x': flag = ast::kIgnoreWhitespace; return true;
-      default: return fail(ErrorKind::kFlagUnrecognized, span_char());
+      case 'i':
+        flag = ast::kCaseInsensitive;
+        return true;
+      case 'm':
+        flag = ast::kMultiLine;
+        return true;
+      case 's':
+        flag = ast::kDotMatchesNewLine;
+        return true;
+      case 'U':
+        flag = ast::kSwapGreed;
+        return true;
+      case 'u':
+        flag = ast::kUnicode;
+        return true;
+      case 'R':
+        flag = ast::kCrlf;
+        return true;
+      case 'x':
+        flag = ast::kIgnoreWhitespace;
+        return true;
+      default:
+        return fail(ErrorKind::kFlagUnrecognized, span_char());
     }
   }
 
@@ -656,22 +665,45 @@ class Parser {
       return true;
     }
     switch (c) {
-      case 'a': node.c = 0x07; return true;
-      case 'f': node.c = 0x0C; return true;
-      case 't': node.c = '\t'; return true;
-      case 'n': node.c = '\n'; return true;
-      case 'r': node.c = '\r'; return true;
-      case 'v': node.c = 0x0B; return true;
-      default: break;
+      case 'a':
+        node.c = 0x07;
+        return true;
+      case 'f':
+        node.c = 0x0C;
+        return true;
+      case 't':
+        node.c = '\t';
+        return true;
+      case 'n':
+        node.c = '\n';
+        return true;
+      case 'r':
+        node.c = '\r';
+        return true;
+      case 'v':
+        node.c = 0x0B;
+        return true;
+      default:
+        break;
     }
     using ast::AssertionKind;
     node.kind = Kind::kAssertion;
     switch (c) {
-      case 'A': node.assertion = AssertionKind::kStartText; return true;
-      case 'z': node.assertion = AssertionKind::kEndText; return true;
-      case 'B': node.assertion = AssertionKind::kNotWordBoundary; return true;
-      case '<': node.assertion = AssertionKind::kWordStart; return true;
-      case '>': node.assertion = AssertionKind::kWordEnd; return true;
+      case 'A':
+        node.assertion = AssertionKind::kStartText;
+        return true;
+      case 'z':
+        node.assertion = AssertionKind::kEndText;
+        return true;
+      case 'B':
+        node.assertion = AssertionKind::kNotWordBoundary;
+        return true;
+      case '<':
+        node.assertion = AssertionKind::kWordStart;
+        return true;
+      case '>':
+        node.assertion = AssertionKind::kWordEnd;
+        return true;
       case 'b':
         node.assertion = AssertionKind::kWordBoundary;
         if (!is_eof() && ch() == '{') {
@@ -1088,8 +1120,12 @@ class Parser {
 
   static bool nests(Kind kind) {
     switch (kind) {
-      case Kind::kBracketedClass: case Kind::kRepetition: case Kind::kGroup:
-      case Kind::kAlternation: case Kind::kConcat: case Kind::kClassUnion:
+      case Kind::kBracketedClass:
+      case Kind::kRepetition:
+      case Kind::kGroup:
+      case Kind::kAlternation:
+      case Kind::kConcat:
+      case Kind::kClassUnion:
       case Kind::kClassSetOp:
         return true;
       default:

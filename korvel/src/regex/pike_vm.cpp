@@ -90,9 +90,7 @@ class Vm {
 
   // dense, sparse and targets hold one entry per instruction; the stack of
   // one closure at most two per instruction and one more.
-  static std::size_t scratch_size(const Program& program) {
-    return 5 * program.insts.size() + 1;
-  }
+  static std::size_t scratch_size(const Program& program) { return 5 * program.insts.size() + 1; }
 
   bool run() {
     const bool anchored = program_.anchored_start;

@@ -101,10 +101,8 @@ void append_caret_line(std::string& out, std::size_t indent, const std::vector<L
       out.append(span.start.column - column, ' ');
       column = span.start.column;
     }
-    const std::size_t width =
-        std::max<std::size_t>(1, span.end.column > span.start.column
-                                     ? span.end.column - span.start.column
-                                     : 0);
+    const std::size_t width = std::max<std::size_t>(
+        1, span.end.column > span.start.column ? span.end.column - span.start.column : 0);
     out.append(width, '^');
     column += width;
   }

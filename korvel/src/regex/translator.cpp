@@ -17,7 +17,8 @@ using hir::Look;
 
 constexpr Range kAnyChar[] = {{0, kMaxCodePoint}};
 constexpr Range kAnyCharExceptLF[] = {{0, '\n' - 1}, {'\n' + 1, kMaxCodePoint}};
-constexpr Range kAnyCharExceptCRLF[] = {{0, '\n' - 1}, {'\n' + 1, '\r' - 1}, {'\r' + 1, kMaxCodePoint}};
+constexpr Range kAnyCharExceptCRLF[] = {
+    {0, '\n' - 1}, {'\n' + 1, '\r' - 1}, {'\r' + 1, kMaxCodePoint}};
 
 constexpr char32_t kMaxByte = 0xFF;
 
@@ -82,7 +83,8 @@ class Translator {
         const bool ok = expr(child(node), sub);
         flags_ = outer_flags;
         if (!ok) return false;
-        out = node.group == ast::GroupKind::kCapture ? hir::capture(std::move(sub)) : std::move(sub);
+        out =
+            node.group == ast::GroupKind::kCapture ? hir::capture(std::move(sub)) : std::move(sub);
         return true;
       }
       case Kind::kConcat:
@@ -291,8 +293,8 @@ class Translator {
 
   bool unicode_class(const Node& node, CodePointSet& out) {
     if (!unicode()) return fail(ErrorKind::kUnicodeNotAllowed, node.span);
-    auto set = unicode_property_set(node.unicode, ast_.names[node.first],
-                                    ast_.names[node.first + 1]);
+    auto set =
+        unicode_property_set(node.unicode, ast_.names[node.first], ast_.names[node.first + 1]);
     if (!set) return fail(set.error(), node.span);
     out = std::move(*set);
     const bool negated = node.negated != (node.unicode == ast::UnicodeClassKind::kNotEqual);

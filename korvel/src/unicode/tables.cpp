@@ -9354,7 +9354,8 @@ const RangeTable kGraphemeExtend = RangeTable(kRangePool + 5574, 363);
 const RangeTable kJoinControl = RangeTable(kRangePool + 7459, 1);
 const RangeTable kPerlWord = RangeTable(kRangePool + 11146, 771);
 const RangeTable kDecimalNumber = RangeTable(kRangePool + 13875, 64);
-const std::span<const CategoryRun> kGeneralCategoryRuns = kGeneralCategoryRunsData;
+const std::span<const CategoryRun> kGeneralCategoryRuns =
+    kGeneralCategoryRunsData;
 const std::span<const Alias> kPropertyNames = kPropertyNamesData;
 const std::span<const NamedSet> kBinaryProperties = kBinaryPropertiesData;
 const std::span<const EnumeratedProperty> kEnumeratedProperties =
