@@ -30,4 +30,9 @@ std::size_t count_chars(std::string_view text);
 
 void append(std::string& out, char32_t code_point);
 
+// The number of bytes that encode a code point.
+inline std::size_t encoded_length(char32_t code_point) {
+  return code_point < 0x80 ? 1 : code_point < 0x800 ? 2 : code_point < 0x10000 ? 3 : 4;
+}
+
 }  // namespace korvel::utf8

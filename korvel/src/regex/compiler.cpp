@@ -29,8 +29,6 @@ std::uint64_t multiply(std::uint64_t a, std::uint64_t n) {
   return std::min(product, kSaturated);
 }
 
-std::uint64_t utf8_length(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
-
 std::uint64_t class_size(const CodePointSet& set) {
   const auto ranges = set.ranges();
   if (ranges.empty()) return kState;
@@ -66,7 +64,7 @@ Size size_of(const Hir& hir, const std::vector<CodePointSet>& sets) {
     case Kind::kEmpty:
       return {};
     case Kind::kLiteral:
-      return {kState * utf8_length(hir.c), 1};
+      return {kState * utf8::encoded_length(hir.c), 1};
     case Kind::kClass:
       return {class_size(sets[hir.set]), 1};
     case Kind::kLook:
@@ -255,11 +253,6 @@ bool ClassMatcher::matches_above_ascii(char32_t c) const {
   auto it = std::lower_bound(ranges_.begin(), ranges_.end(), c,
                              [](const Range& range, char32_t cp) { return range.last < cp; });
   return it != ranges_.end() && it->first <= c;
-}
-
-std::uint64_t compiled_size(const hir::Translation& translation) {
-  Size size = size_of(translation.root, translation.sets);
-  return add(size.bytes, kFixedCost);
 }
 
 std::optional<Program> compile(hir::Translation translation) {

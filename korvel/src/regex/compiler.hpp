@@ -9,18 +9,15 @@
 
 namespace korvel::regex {
 
-// The most that a compiled pattern may cost, in bytes of the accounting of
-// compiled_size().
+// The most that a compiled pattern may cost, in bytes of the accounting below.
 inline constexpr std::uint64_t kSizeLimit = 10485760;
 
-// What the compiled pattern costs: 32 bytes per state (a character, an
-// anchor, a split or a jump), more for classes the more ranges they have and
-// the more UTF-8 lengths their ranges span, and 64 per capture group. The
-// weights follow the state counts of a byte-level automaton, so the limit
-// falls about where such an engine's would. Saturates above the limit.
-std::uint64_t compiled_size(const hir::Translation& translation);
-
-// Nothing when compiled_size() exceeds kSizeLimit.
+// Nothing when the pattern costs more than kSizeLimit. The cost: 32 bytes per
+// state (a character per byte of its encoding, an anchor, a split or a jump),
+// 64 per capture group, and for each class 48 plus 16 per ASCII range, 64 per
+// other range and 256 per UTF-8 length boundary that a range spans. The
+// weights follow the state counts of a byte-level automaton, so that the
+// limit falls about where such an engine's would.
 std::optional<Program> compile(hir::Translation translation);
 
 }  // namespace korvel::regex

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "utf8.hpp"
+
 namespace korvel::regex::hir {
 namespace {
-
-std::uint64_t utf8_length(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
 
 Length add(Length a, Length b) {
   if (!a || !b || *a > UINT64_MAX - *b) return std::nullopt;
@@ -26,7 +26,7 @@ Hir literal(char32_t c) {
   Hir hir;
   hir.kind = Kind::kLiteral;
   hir.c = c;
-  hir.max_length = utf8_length(c);
+  hir.max_length = utf8::encoded_length(c);
   return hir;
 }
 
@@ -41,7 +41,7 @@ Hir cls(std::vector<CodePointSet>& sets, CodePointSet set) {
   if (auto c = set.single()) return literal(*c);
   Hir hir;
   hir.kind = Kind::kClass;
-  hir.max_length = set.empty() ? Length() : Length(utf8_length(set.max()));
+  hir.max_length = set.empty() ? Length() : Length(utf8::encoded_length(set.max()));
   hir.set = static_cast<std::uint32_t>(sets.size());
   sets.push_back(std::move(set));
   return hir;
