@@ -1,4 +1,5 @@
-"""Compares the engine's regular expressions with Python's re module.
+"""Compares the engine's regular expressions with Python's re module, and its
+bracketed classes with set operations with a model built on Python sets.
 
 Random patterns are drawn from the part of the two languages that means the
 same in both: literals, ".", Perl classes, bracketed classes with ranges,
@@ -27,14 +28,19 @@ class Oracle:
                                         text=True)
 
     def is_match(self, pattern, text):
-        line = f"{pattern.encode().hex()} {text.encode().hex()}\n"
-        self.process.stdin.write(line)
+        return self.matches(pattern, [text])[0]
+
+    def matches(self, pattern, texts):
+        """One answer per text, asked for all at once."""
+        self.process.stdin.write("".join(f"{pattern.encode().hex()} {text.encode().hex()}\n"
+                                         for text in texts))
         self.process.stdin.flush()
-        answer = self.process.stdout.readline().strip()
-        if answer.startswith("E "):
-            raise AssertionError(f"refused {pattern!r}: {bytes.fromhex(answer[2:]).decode()}")
-        assert answer in ("0", "1"), f"bad answer {answer!r}"
-        return answer == "1"
+        answers = [self.process.stdout.readline().strip() for _ in texts]
+        for answer in answers:
+            if answer.startswith("E "):
+                raise AssertionError(f"refused {pattern!r}: {bytes.fromhex(answer[2:]).decode()}")
+            assert answer in ("0", "1"), f"bad answer {answer!r}"
+        return [answer == "1" for answer in answers]
 
     def close(self):
         self.process.stdin.close()
@@ -128,3 +134,68 @@ def test_matches_like_python_re(oracle, pattern, text):
 ])
 def test_known_cases(oracle, ours, python, text):
     assert oracle.is_match(ours, text) == (re.search(python, text) is not None)
+
+
+# Bracketed classes with set operations, which Python's re lacks, against a
+# model built on Python sets: a union of items binds tighter than "&&", "--"
+# and "~~", which apply left to right; under (?i) each bracket and each
+# operand is case-folded before it is negated or combined.
+CLASS_ALPHABET = "abcxyzABCXYZ"
+OPERATORS = {"&&": set.__and__, "--": set.__sub__, "~~": set.__xor__}
+
+
+def fold(members, case_insensitive):
+    return members | {c.swapcase() for c in members} if case_insensitive else members
+
+
+class_literal = st.sampled_from("abcxyzAX").map(lambda c: (c, lambda ci: {c}))
+class_range = st.sampled_from(["a-c", "x-z", "A-C", "b-y"]).map(
+    lambda r: (r, lambda ci: {chr(i) for i in range(ord(r[0]), ord(r[2]) + 1)}))
+
+
+def class_expression(items):
+    operand = st.lists(items, max_size=3).map(
+        lambda parts: ("".join(p[0] for p in parts),
+                       lambda ci: set().union(*(p[1](ci) for p in parts))))
+
+    def combine(first, rest):
+        def evaluate(ci):
+            result = first[1](ci)
+            for operator, operand in rest:
+                result = OPERATORS[operator](fold(result, ci), fold(operand[1](ci), ci))
+            return result
+        return first[0] + "".join(operator + operand[0] for operator, operand in rest), evaluate
+
+    return st.builds(combine, operand, st.lists(
+        st.tuples(st.sampled_from(sorted(OPERATORS)), operand), max_size=2))
+
+
+def bracket(expression):
+    def build(negated, inner):
+        text, evaluate = inner
+        # "[]" would read "]" as a literal; "[&&]" is the empty class.
+        text = text or "&&"
+
+        def members(ci):
+            folded = fold(evaluate(ci), ci)
+            return set(CLASS_ALPHABET) - folded if negated else folded
+        return ("[" + ("^" if negated else "") + text + "]", members)
+    # A leading "-" is a literal, not the start of "--".
+    return st.builds(build, st.booleans(), expression).filter(
+        lambda c: not c[0].lstrip("[^").startswith("-"))
+
+
+nested_classes = st.recursive(
+    st.one_of(class_literal, class_range),
+    lambda items: st.one_of(items, bracket(class_expression(items))),
+    max_leaves=6)
+
+
+@settings(max_examples=150, deadline=None, database=None)
+@given(cls=bracket(class_expression(nested_classes)), case_insensitive=st.booleans())
+def test_class_set_operations(oracle, cls, case_insensitive):
+    text, members = cls
+    pattern = ("(?i)" if case_insensitive else "") + text
+    expected = members(case_insensitive) & set(CLASS_ALPHABET)
+    answers = oracle.matches(pattern, list(CLASS_ALPHABET))
+    assert {c for c, yes in zip(CLASS_ALPHABET, answers) if yes} == expected, pattern
