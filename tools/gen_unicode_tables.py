@@ -5,13 +5,23 @@ Usage: gen_unicode_tables.py [--ucd DIR] [--out DIR] [--check]
 
 Reads the UCD text files (Debian's unicode-data package installs them in
 /usr/share/unicode) and writes korvel/src/unicode/tables.hpp and tables.cpp:
-sorted, merged, inclusive code-point ranges for each binary property, and one
-run table that maps every code point to its general category.
+sorted, merged, inclusive code-point ranges for each binary property, one run
+table that maps every code point to its general category, and what the
+regular-expression engine needs to resolve \\p{...} by name: the sets of the
+binary and enumerated properties, the loose spellings of property and value
+names, and the simple case folding orbits.
 
-To add a binary property, add one line to BINARY_PROPERTIES.
+All sets live in one pool of ranges; a set is a slice of it, and equal sets
+share their slice.
+
+To give the engine a named binary property, add one line to BINARY_PROPERTIES
+(with a C++ name when engine code uses the table directly). To add an
+enumerated property that is read from one UCD file, add one line to
+ENUMERATED_PROPERTIES.
 """
 
 import argparse
+import collections
 import pathlib
 import re
 import sys
@@ -22,11 +32,79 @@ DEFAULT_OUT = ROOT / "korvel" / "src" / "unicode"
 
 MAX_CODE_POINT = 0x10FFFF
 
-# (C++ table name, UCD file, property name)
+# (C++ table name or None, UCD file, property name). Every entry can be named
+# in a pattern as \p{Name}.
 BINARY_PROPERTIES = [
     ("kWhiteSpace", "PropList.txt", "White_Space"),
     ("kAlphabetic", "DerivedCoreProperties.txt", "Alphabetic"),
     ("kGraphemeExtend", "DerivedCoreProperties.txt", "Grapheme_Extend"),
+    ("kJoinControl", "PropList.txt", "Join_Control"),
+    (None, "PropList.txt", "ASCII_Hex_Digit"),
+    (None, "PropList.txt", "Bidi_Control"),
+    (None, "PropList.txt", "Dash"),
+    (None, "PropList.txt", "Deprecated"),
+    (None, "PropList.txt", "Diacritic"),
+    (None, "PropList.txt", "Extender"),
+    (None, "PropList.txt", "Hex_Digit"),
+    (None, "PropList.txt", "Hyphen"),
+    (None, "PropList.txt", "IDS_Binary_Operator"),
+    (None, "PropList.txt", "IDS_Trinary_Operator"),
+    (None, "PropList.txt", "Ideographic"),
+    (None, "PropList.txt", "Logical_Order_Exception"),
+    (None, "PropList.txt", "Noncharacter_Code_Point"),
+    (None, "PropList.txt", "Other_Alphabetic"),
+    (None, "PropList.txt", "Other_Default_Ignorable_Code_Point"),
+    (None, "PropList.txt", "Other_Grapheme_Extend"),
+    (None, "PropList.txt", "Other_ID_Continue"),
+    (None, "PropList.txt", "Other_ID_Start"),
+    (None, "PropList.txt", "Other_Lowercase"),
+    (None, "PropList.txt", "Other_Math"),
+    (None, "PropList.txt", "Other_Uppercase"),
+    (None, "PropList.txt", "Pattern_Syntax"),
+    (None, "PropList.txt", "Pattern_White_Space"),
+    (None, "PropList.txt", "Prepended_Concatenation_Mark"),
+    (None, "PropList.txt", "Quotation_Mark"),
+    (None, "PropList.txt", "Radical"),
+    (None, "PropList.txt", "Regional_Indicator"),
+    (None, "PropList.txt", "Sentence_Terminal"),
+    (None, "PropList.txt", "Soft_Dotted"),
+    (None, "PropList.txt", "Terminal_Punctuation"),
+    (None, "PropList.txt", "Unified_Ideograph"),
+    (None, "PropList.txt", "Variation_Selector"),
+    (None, "DerivedCoreProperties.txt", "Case_Ignorable"),
+    (None, "DerivedCoreProperties.txt", "Cased"),
+    (None, "DerivedCoreProperties.txt", "Changes_When_Casefolded"),
+    (None, "DerivedCoreProperties.txt", "Changes_When_Casemapped"),
+    (None, "DerivedCoreProperties.txt", "Changes_When_Lowercased"),
+    (None, "DerivedCoreProperties.txt", "Changes_When_Titlecased"),
+    (None, "DerivedCoreProperties.txt", "Changes_When_Uppercased"),
+    (None, "DerivedCoreProperties.txt", "Default_Ignorable_Code_Point"),
+    (None, "DerivedCoreProperties.txt", "Grapheme_Base"),
+    (None, "DerivedCoreProperties.txt", "Grapheme_Link"),
+    (None, "DerivedCoreProperties.txt", "ID_Continue"),
+    (None, "DerivedCoreProperties.txt", "ID_Start"),
+    (None, "DerivedCoreProperties.txt", "Lowercase"),
+    (None, "DerivedCoreProperties.txt", "Math"),
+    (None, "DerivedCoreProperties.txt", "Uppercase"),
+    (None, "DerivedCoreProperties.txt", "XID_Continue"),
+    (None, "DerivedCoreProperties.txt", "XID_Start"),
+    (None, "extracted/DerivedBinaryProperties.txt", "Bidi_Mirrored"),
+    (None, "emoji/emoji-data.txt", "Emoji"),
+    (None, "emoji/emoji-data.txt", "Emoji_Component"),
+    (None, "emoji/emoji-data.txt", "Emoji_Modifier"),
+    (None, "emoji/emoji-data.txt", "Emoji_Modifier_Base"),
+    (None, "emoji/emoji-data.txt", "Emoji_Presentation"),
+    (None, "emoji/emoji-data.txt", "Extended_Pictographic"),
+]
+
+# Enumerated properties whose values each UCD file lists by long name:
+# (short property name in PropertyValueAliases.txt, UCD file). General_Category,
+# Script_Extensions and Age are derived below.
+ENUMERATED_PROPERTIES = [
+    ("sc", "Scripts.txt"),
+    ("GCB", "auxiliary/GraphemeBreakProperty.txt"),
+    ("WB", "auxiliary/WordBreakProperty.txt"),
+    ("SB", "auxiliary/SentenceBreakProperty.txt"),
 ]
 
 # In the order of the C++ enumeration.
@@ -40,7 +118,7 @@ GENERAL_CATEGORIES = [
     "Cc", "Cf", "Cs", "Co", "Cn",
 ]
 
-LINE = re.compile(r"^([0-9A-F]{4,6})(?:\.\.([0-9A-F]{4,6}))?\s*;\s*([^#\s]+)")
+LINE = re.compile(r"^([0-9A-F]{4,6})(?:\.\.([0-9A-F]{4,6}))?\s*;\s*([^#]*)")
 
 
 class Ucd:
@@ -48,8 +126,8 @@ class Ucd:
         self.directory = directory
         self.version = None
 
-    def read(self, name):
-        """Yields (first, last, value) for each data line of a UCD file."""
+    def lines(self, name):
+        """Yields the data fields of each line of a UCD file, comments removed."""
         path = self.directory / name
         with open(path, encoding="utf-8") as f:
             header = f.readline()
@@ -57,11 +135,18 @@ class Ucd:
             if found:
                 self._note_version(found.group(1), name)
             for line in f:
-                m = LINE.match(line)
-                if m:
-                    first = int(m.group(1), 16)
-                    last = int(m.group(2), 16) if m.group(2) else first
-                    yield first, last, m.group(3)
+                line = line.split("#", 1)[0].strip()
+                if line:
+                    yield [field.strip() for field in line.split(";")]
+
+    def read(self, name):
+        """Yields (first, last, value fields) for each code-point line of a UCD file."""
+        for fields in self.lines(name):
+            m = LINE.match(";".join(fields))
+            if m:
+                first = int(m.group(1), 16)
+                last = int(m.group(2), 16) if m.group(2) else first
+                yield first, last, fields[1:]
 
     def _note_version(self, version, name):
         if self.version is None:
@@ -78,11 +163,33 @@ def merge(ranges):
             merged[-1][1] = max(merged[-1][1], last)
         else:
             merged.append([first, last])
-    return [tuple(r) for r in merged]
+    return tuple(tuple(r) for r in merged)
+
+
+def complement(ranges):
+    result, next_first = [], 0
+    for first, last in ranges:
+        if first > next_first:
+            result.append((next_first, first - 1))
+        next_first = last + 1
+    if next_first <= MAX_CODE_POINT:
+        result.append((next_first, MAX_CODE_POINT))
+    return tuple(result)
+
+
+def loose(name):
+    """The loose spelling the engine looks names up by: no "is" prefix, no
+    spaces, "_" or "-", ASCII letters lower-cased, nothing non-ASCII."""
+    starts_with_is = len(name) >= 2 and name[:2].lower() == "is"
+    body = name[2:] if starts_with_is else name
+    out = "".join(c.lower() if "A" <= c <= "Z" else c
+                  for c in body if c not in " _-" and ord(c) < 0x80)
+    # "isc" (ISO_Comment) would otherwise collapse to "c".
+    return "isc" if starts_with_is and out == "c" else out
 
 
 def binary_property(ucd, file_name, prop):
-    ranges = [(a, b) for a, b, value in ucd.read(file_name) if value == prop]
+    ranges = [(a, b) for a, b, fields in ucd.read(file_name) if fields[0] == prop]
     if not ranges:
         sys.exit(f"property {prop} not found in {file_name}")
     return merge(ranges)
@@ -91,15 +198,134 @@ def binary_property(ucd, file_name, prop):
 def general_category_runs(ucd):
     """Maps every code point to a category, as (first code point, category) runs."""
     category = ["Cn"] * (MAX_CODE_POINT + 1)
-    for first, last, value in ucd.read("extracted/DerivedGeneralCategory.txt"):
-        if value not in GENERAL_CATEGORIES:
-            sys.exit(f"unknown general category {value}")
-        category[first:last + 1] = [value] * (last - first + 1)
+    for first, last, fields in ucd.read("extracted/DerivedGeneralCategory.txt"):
+        if fields[0] not in GENERAL_CATEGORIES:
+            sys.exit(f"unknown general category {fields[0]}")
+        category[first:last + 1] = [fields[0]] * (last - first + 1)
     runs = []
     for cp, value in enumerate(category):
         if not runs or runs[-1][1] != value:
             runs.append((cp, value))
     return runs
+
+
+def sets_from_runs(runs):
+    """The code points of each general category, from the run table."""
+    ranges = collections.defaultdict(list)
+    for i, (first, value) in enumerate(runs):
+        last = runs[i + 1][0] - 1 if i + 1 < len(runs) else MAX_CODE_POINT
+        ranges[value].append((first, last))
+    return {value: merge(r) for value, r in ranges.items()}
+
+
+def add_alias(names, alias, canonical):
+    if names.setdefault(loose(alias), canonical) != canonical:
+        sys.exit(f"{alias} would stand for both {names[loose(alias)]} and {canonical}")
+
+
+class Aliases:
+    """PropertyAliases.txt and PropertyValueAliases.txt."""
+
+    def __init__(self, ucd):
+        self.property_long = {}  # short name -> long name
+        self.property_names = {}  # loose spelling -> long name
+        for fields in ucd.lines("PropertyAliases.txt"):
+            self.property_long[fields[0]] = fields[1]
+            for alias in fields:
+                add_alias(self.property_names, alias, fields[1])
+        # short property name -> list of (short value, long value, other aliases)
+        self.values = collections.defaultdict(list)
+        for fields in ucd.lines("PropertyValueAliases.txt"):
+            if fields[0] == "ccc":
+                continue  # numeric values first; no pattern names them
+            self.values[fields[0]].append((fields[1], fields[2], fields[3:]))
+
+    def long_name(self, prop):
+        return self.property_long[prop]
+
+    def value_names(self, prop):
+        """loose spelling -> long value name, for every value of `prop`."""
+        names = {}
+        for short, long, others in self.values[prop]:
+            for alias in (short, long, *others):
+                add_alias(names, alias, long)
+        return names
+
+    def long_value(self, prop, value):
+        for short, long, others in self.values[prop]:
+            if value in (short, long, *others):
+                return long
+        sys.exit(f"unknown value {value} of {prop}")
+
+
+def enumerated_sets(ucd, aliases, prop, file_name):
+    ranges = collections.defaultdict(list)
+    for first, last, fields in ucd.read(file_name):
+        ranges[aliases.long_value(prop, fields[0])].append((first, last))
+    return {value: merge(r) for value, r in ranges.items()}
+
+
+def general_category_sets(aliases, runs):
+    by_short = sets_from_runs(runs)
+    sets = {aliases.long_value("gc", short): r for short, r in by_short.items()}
+    # The groups: L = Lu | Ll | Lt | Lm | Lo, ..., C = Cc | Cf | Cs | Co | Cn,
+    # and LC = Lu | Ll | Lt.
+    for short, long, _ in aliases.values["gc"]:
+        if long not in sets:
+            members = (["Lu", "Ll", "Lt"] if short == "LC"
+                       else [c for c in GENERAL_CATEGORIES if c.startswith(short)])
+            sets[long] = merge([r for c in members for r in by_short.get(c, ())])
+    return sets
+
+
+def script_extension_sets(ucd, aliases, scripts):
+    listed = collections.defaultdict(list)
+    listed_points = []
+    for first, last, fields in ucd.read("ScriptExtensions.txt"):
+        listed_points.append((first, last))
+        for short in fields[0].split():
+            listed[aliases.long_value("sc", short)].append((first, last))
+    listed_points = merge(listed_points)
+    not_listed = complement(listed_points)
+    sets = {}
+    for value, r in scripts.items():
+        # A code point missing from ScriptExtensions.txt has its script as its extension.
+        own = intersect(r, not_listed)
+        sets[value] = merge(list(own) + listed.get(value, []))
+    return sets
+
+
+def intersect(a, b):
+    result, i, j = [], 0, 0
+    while i < len(a) and j < len(b):
+        first, last = max(a[i][0], b[j][0]), min(a[i][1], b[j][1])
+        if first <= last:
+            result.append((first, last))
+        if a[i][1] < b[j][1]:
+            i += 1
+        else:
+            j += 1
+    return tuple(result)
+
+
+def age_sets(ucd, aliases):
+    """The code points assigned in exactly each version; the engine unions them."""
+    return enumerated_sets(ucd, aliases, "age", "DerivedAge.txt")
+
+
+def case_fold_orbits(ucd):
+    """Each code point with a simple case folding partner, and the next member of
+    its orbit (the largest member links back to the smallest)."""
+    orbits = collections.defaultdict(set)
+    for first, _, fields in ucd.read("CaseFolding.txt"):
+        if fields[0] in ("C", "S"):
+            target = int(fields[1], 16)
+            orbits[target].update((first, target))
+    links = []
+    for members in orbits.values():
+        ordered = sorted(members)
+        links += [(c, ordered[(i + 1) % len(ordered)]) for i, c in enumerate(ordered)]
+    return sorted(links)
 
 
 def hex_cp(cp):
@@ -122,18 +348,66 @@ def array(element_type, name, items):
     return [f"constexpr {element_type} {name}[] = {{", *wrap_items(items), "};", ""]
 
 
+class Pool:
+    """One array of ranges; each distinct set is stored once, as a slice."""
+
+    def __init__(self):
+        self.slices = {}  # ranges -> (offset, label)
+        self.lines = []
+        self.size = 0
+
+    def add(self, label, ranges):
+        if ranges not in self.slices:
+            self.slices[ranges] = (self.size, label)
+            self.lines += [f"    // {label}",
+                           *wrap_items([f"{{{hex_cp(a)}, {hex_cp(b)}}}," for a, b in ranges])]
+            self.size += len(ranges)
+        return self.ref(ranges)
+
+    def ref(self, ranges):
+        offset, _ = self.slices[ranges]
+        return f"RangeTable(kRangePool + {offset}, {len(ranges)})"
+
+
+def named_sets(pool, name, label, sets):
+    items = [f'{{"{value}", {pool.add(f"{label}={value}", sets[value])}}},'
+             for value in sorted(sets)]
+    return array("NamedSet", name, items)
+
+
+def aliases_array(name, names):
+    return array("Alias", name, [f'{{"{k}", "{v}"}},' for k, v in sorted(names.items())])
+
+
 def generate(ucd_dir):
     ucd = Ucd(ucd_dir)
-    properties = [(name, binary_property(ucd, file_name, prop))
-                  for name, file_name, prop in BINARY_PROPERTIES]
+    aliases = Aliases(ucd)
+    binary = [(cpp_name, prop, binary_property(ucd, file_name, prop))
+              for cpp_name, file_name, prop in BINARY_PROPERTIES]
     runs = general_category_runs(ucd)
+    gc = general_category_sets(aliases, runs)
+    enumerated = {aliases.long_name(prop): (prop, enumerated_sets(ucd, aliases, prop, file_name))
+                  for prop, file_name in ENUMERATED_PROPERTIES}
+    enumerated["General_Category"] = ("gc", gc)
+    scripts = enumerated["Script"][1]
+    # Script_Extensions takes the values of Script.
+    aliases.values["scx"] = aliases.values["sc"]
+    enumerated["Script_Extensions"] = ("scx", script_extension_sets(ucd, aliases, scripts))
+    enumerated["Age"] = ("age", age_sets(ucd, aliases))
+    by_name = {prop: r for _, prop, r in binary}
+    perl_word = merge([*by_name["Alphabetic"], *gc["Mark"], *gc["Decimal_Number"],
+                       *gc["Connector_Punctuation"], *by_name["Join_Control"]])
+    orbits = case_fold_orbits(ucd)
 
     banner = [f"// Generated by tools/gen_unicode_tables.py from the Unicode Character "
               f"Database {ucd.version}.",
               "// Do not edit; rerun the generator instead."]
 
+    named_tables = [(cpp_name, r) for cpp_name, _, r in binary if cpp_name]
+    named_tables += [("kPerlWord", perl_word), ("kDecimalNumber", gc["Decimal_Number"])]
+
     header = [*banner, "#pragma once", "",
-              "#include <cstdint>", "#include <span>", "",
+              "#include <cstdint>", "#include <span>", "#include <string_view>", "",
               "namespace korvel::unicode {", "",
               f'inline constexpr const char* kUnicodeVersion = "{ucd.version}";', "",
               "// An inclusive range of code points.",
@@ -144,21 +418,66 @@ def generate(ucd_dir):
               *[f"  {value}," for value in GENERAL_CATEGORIES], "};", "",
               "// The category of every code point from `first` up to the next run.",
               "struct CategoryRun {", "  char32_t first;", "  GeneralCategory category;", "};",
+              "",
+              "// The code points of a property or of a property value, by canonical name.",
+              "struct NamedSet {", "  std::string_view name;", "  RangeTable ranges;", "};", "",
+              "// A name in its loose spelling (see tools/gen_unicode_tables.py, loose()) and",
+              "// the canonical name it stands for.",
+              "struct Alias {", "  std::string_view loose_name;", "  std::string_view canonical;",
+              "};", "",
+              "// A property with named values: the spellings of its values and the sets of",
+              "// the values that have code points.",
+              "struct EnumeratedProperty {", "  std::string_view name;",
+              "  std::span<const Alias> values;", "  std::span<const NamedSet> sets;", "};", "",
+              "// A code point and the next member of its simple case folding orbit; the",
+              "// largest member links back to the smallest.",
+              "struct CaseFoldLink {", "  char32_t c;", "  char32_t next;", "};",
               "", "namespace tables {", "",
-              *[f"extern const RangeTable {name};" for name, _ in properties],
+              *[f"extern const RangeTable {name};" for name, _ in named_tables],
               "extern const std::span<const CategoryRun> kGeneralCategoryRuns;", "",
+              "// Sorted by loose_name: every property of the database.",
+              "extern const std::span<const Alias> kPropertyNames;",
+              "// Sorted by name: the binary properties that have sets.",
+              "extern const std::span<const NamedSet> kBinaryProperties;",
+              "// Sorted by name; each one's values and sets are sorted too. Age sets hold the",
+              "// code points assigned in exactly that version.",
+              "extern const std::span<const EnumeratedProperty> kEnumeratedProperties;",
+              "// Sorted by c.",
+              "extern const std::span<const CaseFoldLink> kCaseFoldOrbits;", "",
               "}  // namespace tables", "}  // namespace korvel::unicode", ""]
 
+    pool = Pool()
+    body = []
+    binary_items = [f'{{"{prop}", {pool.add(prop, r)}}},'
+                    for _, prop, r in sorted(binary, key=lambda b: b[1])]
+    pool.add("Perl word", perl_word)
+    enumerated_items = []
+    for long_prop in sorted(enumerated):
+        prop, sets = enumerated[long_prop]
+        c_name = long_prop.replace("_", "")
+        body += aliases_array(f"k{c_name}Values", aliases.value_names(prop))
+        body += named_sets(pool, f"k{c_name}Sets", prop, sets)
+        enumerated_items.append(f'{{"{long_prop}", k{c_name}Values, k{c_name}Sets}},')
+    body += array("NamedSet", "kBinaryPropertiesData", binary_items)
+    body += array("EnumeratedProperty", "kEnumeratedPropertiesData", enumerated_items)
+    body += aliases_array("kPropertyNamesData", aliases.property_names)
+    body += array("CategoryRun", "kGeneralCategoryRunsData",
+                  [f"{{{hex_cp(a)}, GeneralCategory::{c}}}," for a, c in runs])
+    body += array("CaseFoldLink", "kCaseFoldOrbitsData",
+                  [f"{{{hex_cp(a)}, {hex_cp(b)}}}," for a, b in orbits])
+
     source = [*banner, '#include "unicode/tables.hpp"', "",
-              "namespace korvel::unicode::tables {", "namespace {", ""]
-    for name, ranges in properties:
-        source += array("Range", f"{name}Data",
-                        [f"{{{hex_cp(a)}, {hex_cp(b)}}}," for a, b in ranges])
-    source += array("CategoryRun", "kGeneralCategoryRunsData",
-                    [f"{{{hex_cp(a)}, GeneralCategory::{c}}}," for a, c in runs])
-    source += ["}  // namespace", ""]
-    source += [f"const RangeTable {name} = {name}Data;" for name, _ in properties]
-    source += ["const std::span<const CategoryRun> kGeneralCategoryRuns = kGeneralCategoryRunsData;",
+              "namespace korvel::unicode::tables {", "namespace {", "",
+              "constexpr Range kRangePool[] = {", *pool.lines, "};", "", *body,
+              "}  // namespace", ""]
+    source += [f"const RangeTable {name} = {pool.ref(r)};" for name, r in named_tables]
+    source += ["const std::span<const CategoryRun> kGeneralCategoryRuns =",
+               "    kGeneralCategoryRunsData;",
+               "const std::span<const Alias> kPropertyNames = kPropertyNamesData;",
+               "const std::span<const NamedSet> kBinaryProperties = kBinaryPropertiesData;",
+               "const std::span<const EnumeratedProperty> kEnumeratedProperties =",
+               "    kEnumeratedPropertiesData;",
+               "const std::span<const CaseFoldLink> kCaseFoldOrbits = kCaseFoldOrbitsData;",
                "", "}  // namespace korvel::unicode::tables", ""]
     return "\n".join(header), "\n".join(source)
 

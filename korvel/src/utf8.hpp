@@ -48,4 +48,9 @@ std::optional<InvalidSequence> find_invalid(std::string_view bytes);
 // "incomplete utf-8 byte sequence from index 3".
 std::string to_string(const InvalidSequence& invalid);
 
+// The number of bytes that encode a code point.
+inline std::size_t encoded_length(char32_t code_point) {
+  return code_point < 0x80 ? 1 : code_point < 0x800 ? 2 : code_point < 0x10000 ? 3 : 4;
+}
+
 }  // namespace korvel::utf8

@@ -180,6 +180,7 @@ TEST(InterpreterTest, TheDefaultTableServesCallsByTheirExactNames) {
   const std::pair<const char*, Value> results[] = {
       {"len(items) == 3 && startsWith(name, 'A')", Value(true)},
       {"format('{0}-{1}', name, len(name))", Value(Text::borrowed("Ada-3"))},
+      {"matches(name, '^A')", Value(true)},
   };
   for (const auto& [text, expected] : results) {
     auto result = evaluate(text, env);

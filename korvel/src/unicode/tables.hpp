@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace korvel::unicode {
 
@@ -57,12 +58,53 @@ struct CategoryRun {
   GeneralCategory category;
 };
 
+// The code points of a property or of a property value, by canonical name.
+struct NamedSet {
+  std::string_view name;
+  RangeTable ranges;
+};
+
+// A name in its loose spelling (see tools/gen_unicode_tables.py, loose()) and
+// the canonical name it stands for.
+struct Alias {
+  std::string_view loose_name;
+  std::string_view canonical;
+};
+
+// A property with named values: the spellings of its values and the sets of
+// the values that have code points.
+struct EnumeratedProperty {
+  std::string_view name;
+  std::span<const Alias> values;
+  std::span<const NamedSet> sets;
+};
+
+// A code point and the next member of its simple case folding orbit; the
+// largest member links back to the smallest.
+struct CaseFoldLink {
+  char32_t c;
+  char32_t next;
+};
+
 namespace tables {
 
 extern const RangeTable kWhiteSpace;
 extern const RangeTable kAlphabetic;
 extern const RangeTable kGraphemeExtend;
+extern const RangeTable kJoinControl;
+extern const RangeTable kPerlWord;
+extern const RangeTable kDecimalNumber;
 extern const std::span<const CategoryRun> kGeneralCategoryRuns;
+
+// Sorted by loose_name: every property of the database.
+extern const std::span<const Alias> kPropertyNames;
+// Sorted by name: the binary properties that have sets.
+extern const std::span<const NamedSet> kBinaryProperties;
+// Sorted by name; each one's values and sets are sorted too. Age sets hold the
+// code points assigned in exactly that version.
+extern const std::span<const EnumeratedProperty> kEnumeratedProperties;
+// Sorted by c.
+extern const std::span<const CaseFoldLink> kCaseFoldOrbits;
 
 }  // namespace tables
 }  // namespace korvel::unicode

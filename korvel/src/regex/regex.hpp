@@ -1,0 +1,40 @@
+// Regular expressions: compile a pattern once, then test texts against it.
+//
+// The pattern language is the one of Rust's regex crate with its default
+// options: Unicode-aware classes and word boundaries, \p{...} properties,
+// nested classes with set operations, inline flags, no look-around and no
+// back-references. Matching never backtracks; its time is linear in the
+// text for every pattern.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "korvel/expected.hpp"
+
+namespace korvel::regex {
+
+struct Program;
+
+class Regex {
+ public:
+  // A refused pattern gives the report that begins "regex parse error:", or
+  // "Compiled regex exceeds size limit of 10485760 bytes.".
+  static Expected<Regex, std::string> compile(std::string_view pattern);
+
+  Regex(Regex&&) noexcept;
+  Regex& operator=(Regex&&) noexcept;
+  ~Regex();
+
+  // Whether the pattern matches anywhere in `text` (the empty match counts).
+  // Safe to call from several threads at once.
+  bool is_match(std::string_view text) const;
+
+ private:
+  explicit Regex(std::unique_ptr<const Program> program);
+
+  std::unique_ptr<const Program> program_;
+};
+
+}  // namespace korvel::regex

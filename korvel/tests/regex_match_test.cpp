@@ -1,0 +1,574 @@
+// What patterns match: each syntax element, flag and assertion.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "regex/regex.hpp"
+
+namespace korvel::regex {
+namespace {
+
+struct Case {
+  const char* pattern;
+  const char* text;
+  bool matches;
+};
+
+void expect_cases(std::initializer_list<Case> cases) {
+  for (const Case& c : cases) {
+    auto regex = Regex::compile(c.pattern);
+    ASSERT_TRUE(regex) << c.pattern << "\n" << regex.error();
+    EXPECT_EQ(regex->is_match(c.text), c.matches) << "pattern " << c.pattern << " text " << c.text;
+  }
+}
+
+bool compiles(std::string_view pattern) { return static_cast<bool>(Regex::compile(pattern)); }
+
+TEST(RegexMatchTest, LiteralsAndEscapes) {
+  expect_cases({
+      {"b", "abc", true},
+      {"^b", "abc", false},
+      {"^abc$", "abc", true},
+      {"abc", "ABC", false},
+      {"", "", true},
+      {"", "abc", true},
+      {"a}", "a}", true},
+      {"]", "]", true},
+      {"\\.\\+\\*\\?\\(\\)\\|\\[\\]\\{\\}\\^\\$\\#\\&\\-\\~\\\\", ".+*?()|[]{}^$#&-~\\", true},
+      {"\\%\\!\\@\\'\\\"\\/\\_\\ \\<", "%!@'\"/_ <", false},  // \< is an assertion
+      {"\\%\\!\\@\\'\\\"\\/\\_\\ ", "%!@'\"/_ ", true},
+      {"\\a\\f\\t\\n\\r\\v", "\x07\x0c\t\n\r\x0b", true},
+      {"\\x41\\x{42}\\u0043\\u{44}\\U00000045\\U{46}", "ABCDEF", true},
+      {"\\x{0000000000000041}", "A", true},
+      {"\\xFF", "\xc3\xbf", true},  // U+00FF, not the byte FF
+      {"\\x{1F4A9}", "\xf0\x9f\x92\xa9", true},
+      {"\xc3\xa9", "caf\xc3\xa9", true},
+      {"(?x)\\x{ 4 1 }", "A", true},
+  });
+}
+
+TEST(RegexMatchTest, Dot) {
+  expect_cases({
+      {".", "\xe6\x97\xa5", true},
+      {"^.$", "\xf0\x9f\x92\xa9", true},  // one character, four bytes
+      {".", "\n", false},
+      {".", "\r", true},
+      {"(?s).", "\n", true},
+      {"(?R).", "\r", false},
+      {"(?R).", "\n", false},
+      {"(?sR).", "\r", true},
+      {"a.c", "a\nc", false},
+      {"(?s:a.c)", "a\nc", true},
+  });
+}
+
+TEST(RegexMatchTest, PerlClasses) {
+  expect_cases({
+      {"\\d", "\xd9\xa3", true},  // ARABIC-INDIC DIGIT THREE
+      {"^\\d+$",
+       "12\xd9\xa3"
+       "4",
+       true},
+      {"\\d", "\xc2\xb2", false},  // SUPERSCRIPT TWO is No, not Nd
+      {"\\D", "\xd9\xa3", false},
+      {"\\w", "\xc3\xa9", true},
+      {"\\w", "\xe2\x80\x8d", true},  // ZERO WIDTH JOINER (Join_Control)
+      {"\\w", "\xcc\x81", true},      // COMBINING ACUTE ACCENT (Mn)
+      {"\\w", "\xe2\x80\xbf", true},  // UNDERTIE (Pc)
+      {"\\w", "-", false},
+      {"\\W", "\xc3\xa9", false},
+      {"\\s", "\xe3\x80\x80", true},  // IDEOGRAPHIC SPACE
+      {"\\s", "\x0b", true},
+      {"\\s", "\xe1\xa0\x8e", false},  // MONGOLIAN VOWEL SEPARATOR
+      {"\\s", "\xef\xbb\xbf", false},  // ZERO WIDTH NO-BREAK SPACE
+      {"\\S", " ", false},
+      {"(?-u)\\d", "\xd9\xa3", false},
+      {"(?-u)\\d", "7", true},
+      {"(?-u)\\w", "\xc3\xa9", false},
+      {"(?-u)\\w", "_", true},
+      {"(?-u)\\s", "\xe3\x80\x80", false},
+      {"(?-u)\\s", "\x0b", true},
+      {"(?-u:\xc3\xa9)", "\xc3\xa9", true},
+      {"(?-u:\\x{E9})", "\xc3\xa9", true},
+  });
+}
+
+TEST(RegexMatchTest, UnicodeProperties) {
+  expect_cases({
+      {"\\pL", "\xe6\x97\xa5", true},
+      {"\\pL", "1", false},
+      {"\\PL", "1", true},
+      {"\\pN", "\xc2\xb2", true},
+      {"\\pZZ", " Z", true},  // one letter, then a literal Z
+      {"\\p{Lu}", "A", true},
+      {"\\p{lu}", "A", true},
+      {"\\p{uppercase letter}", "A", true},
+      {"\\p{Lu}", "a", false},
+      {"\\p{Letter}", "a", true},
+      {"\\p{gc=Nd}", "5", true},
+      {"\\p{gc:digit}", "5", true},
+      {"\\p{Cased_Letter}", "\xc7\x85", true},  // Lt
+      {"\\p{LC}", "\xca\xb0", false},           // MODIFIER LETTER SMALL H is Lm
+      {"\\p{Cn}", "\xcd\xb8", true},            // U+0378 is unassigned
+      {"\\p{C}", "\xcd\xb8", true},
+      {"\\p{Unassigned}", "a", false},
+      {"\\p{Assigned}", "\xcd\xb8", false},
+      {"\\p{Assigned}", "a", true},
+      {"\\p{Any}", "\xf4\x8f\xbf\xbf", true},
+      {"\\p{ASCII}", "\x7f", true},
+      {"\\p{ascii}", "\xc2\x80", false},
+      {"\\p{cf}", "\xc2\xad", true},  // Format, not Case_Folding
+      {"\\p{sc}", "$", true},         // Currency_Symbol, not Script
+      {"\\p{lc}", "a", true},         // Cased_Letter
+      {"\\p{punct}", "!", true},
+      {"\\p{cntrl}", "\x01", true},
+      {"\\p{combiningmark}", "\xcc\x81", true},
+      {"\\p{Greek}", "\xce\xb1", true},
+      {"\\p{greek}", "\xce\xb1", true},
+      {"\\p{GREEK}", "\xce\xb1", true},
+      {"\\p{G-r-e-e-k}", "\xce\xb1", true},
+      {"\\p{Greek_}", "\xce\xb1", true},
+      {"\\p{Is_Greek}", "\xce\xb1", true},
+      {"\\p{IsGreek}", "\xce\xb1", true},
+      {"\\p{Greek }", "\xce\xb1", true},
+      {"\\p{Grek}", "a", false},
+      {"\\p{sc=Latn}", "a", true},
+      {"\\p{Script:Han}", "\xe6\x97\xa5", true},
+      {"\\p{Common}", "1", true},
+      {"\\p{Inherited}", "\xcc\x81", true},
+      {"\\p{Kawi}", "\xf0\x91\xbc\x80", true},  // U+11F00, new in 15.0
+      // U+0951 DEVANAGARI STRESS SIGN UDATTA: Inherited, used by several scripts.
+      {"\\p{Greek}", "\xe0\xa5\x91", false},
+      {"\\p{sc=Deva}", "\xe0\xa5\x91", false},
+      {"\\p{scx=Deva}", "\xe0\xa5\x91", true},
+      {"\\p{scx=Inherited}", "\xe0\xa5\x91", false},
+      {"\\p{scx=Greek}", "\xce\xb1", true},
+      {"\\p{age:1.1}", "a", true},
+      {"\\p{age=2.0}", "\xe2\x82\xac", false},  // EURO SIGN came in 2.1 ...
+      {"\\p{age=3.0}", "\xe2\x82\xac", true},   // ... and stays in every later age
+      {"\\p{Age=V6_0}", "\xe2\x82\xac", true},
+      {"\\p{age=v150}", "\xf0\x91\xbc\x80", true},
+      {"\\p{age=14.0}", "\xf0\x91\xbc\x80", false},
+      {"\\p{gcb=Extend}", "\xcc\x81", true},
+      {"\\p{gcb=LV}", "\xea\xb0\x80", true},
+      {"\\p{wb=ALetter}", "a", true},
+      {"\\p{wb:Numeric}", "7", true},
+      {"\\p{sb=ATerm}", ".", true},
+      {"\\p{sb=Upper}", "a", false},
+      {"\\p{Alphabetic}", "\xc3\xa9", true},
+      {"\\p{alpha}", "\xc3\xa9", true},
+      {"\\p{White_Space}", "\xc2\x85", true},
+      {"\\p{space}", "\xc2\xa0", true},
+      {"\\p{Emoji}", "\xf0\x9f\x98\x80", true},
+      {"\\p{Extended_Pictographic}", "a", false},
+      {"\\p{Bidi_Mirrored}", "(", true},
+      {"\\p{Changes_When_Casefolded}", "A", true},
+      {"\\p{Changes_When_Casefolded}", "a", false},
+      {"\\p{Hex_Digit}", "\xef\xbc\xa1", true},  // FULLWIDTH LATIN CAPITAL LETTER A
+      {"\\p{ASCII_Hex_Digit}", "\xef\xbc\xa1", false},
+      {"\\p{XID_Start}", "_", false},
+      {"\\p{XID_Continue}", "_", true},
+      {"\\p{Grapheme_Link}", "\xe0\xa5\x8d", true},
+      {"(?x)\\p{ G r e e k }", "\xce\xb1", true},
+      // != negates, and \P negates again.
+      {"\\p{gc!=L}", "a", false},
+      {"\\p{gc!=L}", "1", true},
+      {"\\P{gc!=L}", "a", true},
+      // Case folding applies to named classes: Lu then holds lower case too.
+      {"(?i)\\p{Lu}", "a", true},
+      {"(?i)\\P{Lu}", "a", false},
+  });
+}
+
+TEST(RegexMatchTest, UnknownOrUnsupportedProperties) {
+  // Known names without a set, names this Unicode version does not have, and
+  // properties that patterns cannot name.
+  for (const char* pattern :
+       {"\\p{isc}", "\\p{Script}", "\\p{Age}", "\\p{Lowercase_Mapping}", "\\p{In_Greek}",
+        "\\p{InCB}", "\\p{Indic_Conjunct_Break}", "\\p{IDS_Unary_Operator}",
+        "\\p{ID_Compat_Math_Start}", "\\p{Modifier_Combining_Mark}", "\\p{Garay}"}) {
+    auto regex = Regex::compile(pattern);
+    ASSERT_FALSE(regex) << pattern;
+    EXPECT_TRUE(regex.error().ends_with("error: Unicode property not found")) << pattern;
+  }
+  for (const char* pattern :
+       {"\\p{Unknown}", "\\p{Zzzz}", "\\p{Katakana_Or_Hiragana}", "\\p{sc=Garay}",
+        "\\p{Alphabetic=Yes}", "\\p{Bidi_Class=L}", "\\p{age=16.0}", "\\p{age=NA}",
+        "\\p{gcb=Other}", "\\p{gcb=E_Base}", "\\p{scx=Foo}"}) {
+    auto regex = Regex::compile(pattern);
+    ASSERT_FALSE(regex) << pattern;
+    EXPECT_TRUE(regex.error().ends_with("error: Unicode property value not found")) << pattern;
+  }
+}
+
+TEST(RegexMatchTest, BracketedClasses) {
+  expect_cases({
+      {"[abc]", "b", true},
+      {"[abc]", "d", false},
+      {"[^abc]", "d", true},
+      {"[^abc]", "a", false},
+      {"[a-z]", "q", true},
+      {"[a-z]", "Q", false},
+      {"[\\x41-\\x{5A}]", "Q", true},
+      {"[\\n-\\r]", "\x0b", true},
+      {"[\\--\\/]", ".", true},  // - to / by escapes
+      {"[]a]", "]", true},
+      {"[^]a]", "]", false},
+      {"[^]a]", "b", true},
+      {"[-a]", "-", true},
+      {"[a-]", "-", true},
+      {"[--a]", "-", true},
+      {"[]-a]", "-", true},  // ], - and a
+      {"[.]", ".", true},
+      {"[.]", "a", false},
+      {"[a[^b]]", "c", true},
+      {"[a[^b]]", "b", false},
+      {"[x[^xyz]]", "x", true},
+      {"[x[^xyz]]", "y", false},
+      {"[[[a]]]", "a", true},
+      {"[\\pL\\d]", "5", true},
+      {"[\\pL\\d]", "-", false},
+      {"[^\\w]", "_", false},
+      {"[\\W]", "\xc3\xa9", false},
+      {"[\\p{Greek}a]", "\xce\xb1", true},
+      {"[&]", "&", true},
+      {"[~]", "~", true},
+      {"[a&b]", "&", true},
+  });
+}
+
+TEST(RegexMatchTest, ClassSetOperations) {
+  expect_cases({
+      {"[a-z&&[^aeiou]]", "b", true},
+      {"[a-z&&[^aeiou]]", "e", false},
+      {"[ab&&bc]", "b", true},
+      {"[ab&&bc]", "a", false},
+      {"[a-z--aeiou]", "u", false},
+      {"[a-z--aeiou]", "v", true},
+      {"[a-c~~b-d]", "a", true},
+      {"[a-c~~b-d]", "b", false},
+      {"[a-c~~b-d]", "d", true},
+      {"[\\pL--\\p{Greek}&&\\p{Uppercase}]", "A", true},
+      {"[\\pL--\\p{Greek}&&\\p{Uppercase}]", "a", false},
+      {"[\\pL--\\p{Greek}&&\\p{Uppercase}]", "\xce\xa9", false},
+      {"[^a-z&&b]", "b", false},
+      {"[^a-z&&b]", "a", true},
+      {"[\\w&&\\d]", "\xd9\xa3", true},
+      {"[\\w&&\\d]", "a", false},
+      {"[a&&b]", "", false},
+      {"[a&&b]", "ab", false},
+      {"[&&]", "&", false},
+      {"[a&&]", "a", false},
+      {"[~~]", "~", false},
+      {"[a--]", "a", true},
+      {"[a~~]", "a", true},
+      {"[a--b--c]", "a", true},
+      {"(?i)[a-z&&[^k]]", "K", false},
+      {"(?i)[a-z&&[^k]]", "\xe2\x84\xaa", false},  // KELVIN SIGN
+      {"(?i)[a-z&&[^k]]", "Q", true},
+  });
+}
+
+TEST(RegexMatchTest, AsciiClasses) {
+  expect_cases({
+      {"[[:alpha:]]", "a", true},
+      {"[[:alpha:]]", "\xc3\xa9", false},  // ASCII even in Unicode mode
+      {"[[:^alpha:]]", "a", false},
+      {"[[:^alpha:]]", "\xc3\xa9", true},
+      {"[[:alnum:]]", "7", true},
+      {"[[:ascii:]]", "\x7f", true},
+      {"[[:blank:]]", "\t", true},
+      {"[[:blank:]]", "\n", false},
+      {"[[:cntrl:]]", "\x7f", true},
+      {"[[:digit:]]", "\xd9\xa3", false},
+      {"[[:graph:]]", " ", false},
+      {"[[:graph:]]", "~", true},
+      {"[[:lower:]]", "A", false},
+      {"[[:print:]]", " ", true},
+      {"[[:punct:]]", "`", true},
+      {"[[:punct:]]", "a", false},
+      {"[[:space:]]", "\x0b", true},
+      {"[[:upper:]]", "A", true},
+      {"[[:word:]]", "_", true},
+      {"[[:xdigit:]]", "F", true},
+      {"[[:xdigit:]]", "g", false},
+      {"(?i)[[:lower:]]", "A", true},
+      {"(?i)[[:lower:]]", "\xe2\x84\xaa", true},
+      {"(?i)[[:^lower:]]", "A", false},
+      // Unknown names are a nested class; names are case-sensitive.
+      {"[[:foo:]]", "o", true},
+      {"[[:foo:]]", ":", true},
+      {"[[:foo:]]", "x", false},
+      {"[[:ALPHA:]]", "A", true},
+      {"[[:ALPHA:]]", "b", false},
+      // Outside brackets it is a plain class of ":", "a", "l" and so on.
+      {"[:alpha:]", ":", true},
+      {"[:alpha:]", "b", false},
+  });
+}
+
+TEST(RegexMatchTest, Repetitions) {
+  expect_cases({
+      {"^a*$", "", true},
+      {"^a*$", "aaa", true},
+      {"^a+$", "", false},
+      {"^a?$", "aa", false},
+      {"^a{3}$", "aaa", true},
+      {"^a{3}$", "aa", false},
+      {"^a{3}?$", "aaa", true},
+      {"^a{2,}$", "aaaaa", true},
+      {"^a{2,}$", "a", false},
+      {"^a{2,3}$", "aaaa", false},
+      {"^a{2,3}$", "aaa", true},
+      {"^a{0,2}$", "", true},
+      {"^a{0}$", "", true},
+      {"^a{0}$", "a", false},
+      {"^x{ 2 , 3 }$", "xx", true},
+      {"^x{ 2,}$", "xxxx", true},
+      {"^a*?$", "aa", true},
+      {"^a+?$", "aa", true},
+      {"^a??$", "a", true},
+      {"^a{1,2}?$", "aa", true},
+      {"^(?U)a+$", "aaa", true},
+      {"^(?U)a+?$", "aaa", true},
+      {"^a**$", "aa", true},
+      {"^a+?+$", "aa", true},
+      {"^x{2}{3}$", "xxxxxx", true},
+      {"^x{2}{3}$", "xxxxx", false},
+      {"^(ab)+$", "ababab", true},
+      {"^(ab)+$", "ababa", false},
+      {"^(?:a|bc){2}$", "bca", true},
+      {"^*", "", true},
+      {"$+", "", true},
+      {"\\b+", "a", true},
+      {"\\A{2}", "", true},
+      {"()*", "", true},
+      {"(?:)*", "", true},
+      {"^(?:){4294967295}$", "", true},
+      {"\\b{5}x", "x", true},
+      {"^(a*)*$", "aaaa", true},
+      {"^(a*)+b$", "aab", true},
+      {"^(a|)*b$", "aab", true},
+      {"^[a&&b]*$", "", true},
+      {"^[a&&b]+$", "", false},
+  });
+}
+
+TEST(RegexMatchTest, AlternationAndGroups) {
+  expect_cases({
+      {"samwise|sam", "sam", true},
+      {"sam|samwise", "samwise", true},
+      {"^(?:a|b|c)$", "b", true},
+      {"^(?:a|b|c)$", "d", false},
+      {"a|", "", true},
+      {"|a", "", true},
+      {"(|a)", "b", true},
+      {"a||b", "", true},
+      {"^(a)(b)(?:c)(?P<d>d)(?<e>e)$", "abcde", true},
+      {"(?P<a.b[0]>x)", "x", true},
+      {"(?<_\xc3\xa9\xd9\xa3>x)", "x", true},
+      {"^()$", "", true},
+  });
+}
+
+TEST(RegexMatchTest, FlagScopes) {
+  expect_cases({
+      {"(?i)abc", "ABC", true},
+      {"a(?i)b|c", "C", true},  // to the end of the group, across branches
+      {"a(?i)b|c", "aB", true},
+      {"a(?i)b|c", "Ab", false},
+      {"((?i)a)b", "AB", false},
+      {"((?i)a)b", "Ab", true},
+      {"(?i:a)b", "Ab", true},
+      {"(?i:a)b", "AB", false},
+      {"(?i)a(?-i)b", "Ab", true},
+      {"(?i)a(?-i)b", "AB", false},
+      {"(?i)(?i)a", "A", true},
+      {"(?i-s:.)", "\n", false},
+      {"(?s)(?-s:.)", "\n", false},
+      {"(?is)A.", "a\n", true},
+      {"(?x)a b c", "abc", true},
+      {"(?x)a\\ b", "a b", true},
+      {"(?x)a # comment\nb", "ab", true},
+      {"(?x)[ a b ]", " ", false},
+      {"(?x)[\\ ]", " ", true},
+      {"(?x)[a\\#]", "#", true},
+      {"(?x)a{ 2 }", "aa", true},
+      {"(?x)\\u 0 0 4 1", "A", true},
+      {"((?x) a)a b", "aa b", true},  // verbose mode ends with its group
+      {"(?x)(?-x)a b", "a b", true},
+  });
+}
+
+TEST(RegexMatchTest, CaseFolding) {
+  expect_cases({
+      {"(?i)k", "K", true},
+      {"(?i)k", "\xe2\x84\xaa", true},  // KELVIN SIGN
+      {"(?i)\xe2\x84\xaa", "k", true},
+      {"(?i)s", "\xc5\xbf", true},             // LATIN SMALL LETTER LONG S
+      {"(?i)\xc3\x9f", "\xe1\xba\x9e", true},  // ß and ẞ
+      {"(?i)\xc3\x9f", "ss", false},           // no full folding
+      {"(?i)\xce\xa3", "\xcf\x82", true},      // Σ and final ς
+      {"(?i)\xcf\x82", "\xcf\x83", true},      // ς and σ
+      {"(?i)\xc7\x85", "\xc7\x84", true},      // ǅ, Ǆ and ǆ
+      {"(?i)\xc7\x85", "\xc7\x86", true},
+      {"(?i)\xd0\x96", "\xd0\xb6", true},                  // Cyrillic
+      {"(?i)\xf0\x90\x90\x80", "\xf0\x90\x90\xa8", true},  // Deseret
+      {"(?i)[^k]", "k", false},
+      {"(?i)[^k]", "K", false},
+      {"(?i)[^k]", "\xe2\x84\xaa", false},
+      {"(?i)[a-z]", "\xc5\xbf", true},
+      {"(?i)[a-z]", "\xe2\x84\xaa", true},
+      {"(?i)\\w", "\xc5\xbf", true},
+      {"(?i)1", "1", true},
+      {"(?i-u)a", "A", true},
+      {"(?i-u)k", "\xe2\x84\xaa", false},  // ASCII folding only
+      {"(?i-u)[a-z]", "Q", true},
+      {"(?i-u)[a-z]", "\xc5\xbf", false},
+  });
+}
+
+TEST(RegexMatchTest, LineAnchors) {
+  expect_cases({
+      {"^a", "a", true},
+      {"^b", "a\nb", false},
+      {"(?m)^b", "a\nb", true},
+      {"a$", "a\n", false},  // never before a final line feed
+      {"$", "a\n", true},
+      {"(?m)a$", "a\nb", true},
+      {"(?m)^$", "a\n", true},  // after the final line feed
+      {"(?m)^$", "a", false},
+      {"\\Aa", "a", true},
+      {"(?m)\\Ab", "a\nb", false},
+      {"a\\z", "a", true},
+      {"(?m)a\\z", "a\nb", false},
+      {"(?m)^b", "a\rb", false},
+      {"(?mR)^b", "a\rb", true},
+      {"(?mR)^b", "a\r\nb", true},
+      {"(?mR)a$", "a\r", true},
+      {"(?mR)a$", "a\r\n", true},
+      {"(?mR)a$", "a\n", true},
+      {"(?mR)$\\n", "a\r\n", false},  // never between \r and \n
+      {"(?mR)\\r^", "a\r\nb", false},
+      {"(?m)$\\n", "a\r\n", true},
+      {"(?R)^b", "a\rb", false},  // R alone changes nothing for ^
+  });
+}
+
+TEST(RegexMatchTest, WordBoundaries) {
+  expect_cases({
+      {"\\bfoo\\b", "a foo b", true},
+      {"\\bfoo\\b", "afoo", false},
+      {"\\bfoo",
+       "\xc3\xa9"
+       "foo",
+       false},  // é is a word character
+      {"\\Bfoo",
+       "\xc3\xa9"
+       "foo",
+       true},
+      {"\\b", "", false},
+      {"\\B", "", true},
+      {"\\b", " ", false},
+      {"\\b", "a", true},
+      {"\\b\\d", "\xd9\xa3", true},
+      {"\\b{start}foo", "a foo", true},
+      {"\\b{start}foo", "afoo", false},
+      {"\\<foo\\>", "foo", true},
+      {"\\<foo\\>", "foox", false},
+      {"foo\\b{end}", "foob", false},
+      {"foo\\b{end}", "foo.", true},
+      {"\\b{end}", "a", true},
+      {"\\b{start}", " ", false},
+      {"\\b{start-half}x", "ax", false},
+      {"\\b{start-half}x", " x", true},
+      {"\\b{start-half}", "", true},
+      {"x\\b{end-half}", "xa", false},
+      {"x\\b{end-half}", "x", true},
+      {"(?x)\\b{ start }a", "a", true},
+      {"(?-u)\\bfoo",
+       "\xc3\xa9"
+       "foo",
+       true},  // é is not an ASCII word character
+      {"(?-u)\\b", "\xc3\xa9", false},
+      {"(?-u)\\b{start}a",
+       "\xc3\xa9"
+       "a",
+       true},
+      {"(?-u)a\\b{end}", "a\xc3\xa9", true},
+      {"(?-u)\\b{start-half}a",
+       "\xc3\xa9"
+       "a",
+       true},
+      {"(?-u)a\\b{end-half}", "a\xc3\xa9", true},
+  });
+}
+
+TEST(RegexMatchTest, LiteralPrefixSkipsAhead) {
+  expect_cases({
+      {"foo\\d", "foo foox foo7", true},
+      {"foo\\d", "foo foox foo", false},
+      {"foofoo!", "foofoofoo!", true},
+      {"\\bfoo", "xfoo xfoo foo", true},
+      {"\\bfoo", "xfoo", false},
+      {"a\\bb", "ab", false},
+      {"(?:ab)+c", "abababd ababc", true},
+      {"\xc3\xa9t\xc3\xa9", "\xc3\xa9t\xc3\xa9", true},
+      {"$a", "a", false},
+      {"(?m)$\\na", "x\na", true},
+  });
+  std::string haystack(100000, 'x');
+  haystack += "needle42";
+  EXPECT_TRUE(Regex::compile("needle\\d+")->is_match(haystack));
+  EXPECT_FALSE(Regex::compile("needle\\d{3}")->is_match(haystack));
+}
+
+TEST(RegexMatchTest, PathologicalPatternsStayCorrect) {
+  const std::string as(5000, 'a');
+  const std::string xs(5000, 'x');
+  EXPECT_FALSE(Regex::compile("(a*)*b")->is_match(as));
+  EXPECT_TRUE(Regex::compile("(a*)*b")->is_match(as + "b"));
+  EXPECT_FALSE(Regex::compile("(x+x+)+y")->is_match(xs));
+  EXPECT_TRUE(Regex::compile("(x+x+)+y")->is_match(xs + "y"));
+  EXPECT_FALSE(Regex::compile("^(a|aa)+$")->is_match(as + "b"));
+  EXPECT_TRUE(Regex::compile("(?:a?){100}a{100}")->is_match(std::string(100, 'a')));
+}
+
+TEST(RegexMatchTest, MalformedTextIsReadSafely) {
+  // Texts from Python are well formed. A byte that is not matches nothing and
+  // is no word character; the characters around it still match.
+  expect_cases({
+      {".", "\xff", false},
+      {"[^a]", "\xc3", false},
+      {"\\W", "\xe2\x82", false},
+      {"\xef\xbf\xbd", "\xff", false},  // U+FFFD itself
+      {"\xef\xbf\xbd", "\xef\xbf\xbd", true},
+      {"^..$", "\xf0\x9f\x92\xc3\xa9", false},
+      {"\\b\xc3\xa9", "\xf0\x9f\x92\xc3\xa9", true},
+      {"a\\b", "a\xff", true},
+      {"(?m)^a$", "\xff\na\n\xfe", true},
+      {"\\w+\\z",
+       "\xff\xfe"
+       "a",
+       true},
+      {"\\b\\z", "a\xf0\x9f\x92", false},
+  });
+}
+
+TEST(RegexMatchTest, SizeLimit) {
+  for (const char* pattern :
+       {"a{1000}{1000}", "\\w{1000}", "\\pL{1000}", "a{0,4294967295}", "a{4294967295}",
+        "(?:a{1000}){1000}", "a{327674}", "(?:\\w{300}|b)", "(?i)\\pL{500}", ".{20000}"}) {
+    auto regex = Regex::compile(pattern);
+    ASSERT_FALSE(regex) << pattern;
+    EXPECT_EQ(regex.error(), "Compiled regex exceeds size limit of 10485760 bytes.") << pattern;
+  }
+  for (const char* pattern :
+       {"a{1000}", "\\d{100}", "[a-z]{2,}", "\\w{200}", "\\pL{240}", "a{327673}", ".{10000}",
+        "\\d{2000}", "[a-z]{100000}", "(?:){4294967295}", "\\b{4294967295}"}) {
+    EXPECT_TRUE(compiles(pattern)) << pattern;
+  }
+}
+
+}  // namespace
+}  // namespace korvel::regex
