@@ -27,7 +27,9 @@ def test_class_names(cls):
 def test_signatures_and_docstrings():
     assert str(inspect.signature(Exp)) == "(exp, /)"
     assert str(inspect.signature(VarAccess)) == "(accessor, /)"
-    assert str(inspect.signature(Exp.eval)) == "(self, bindings)"
+    # "$self" makes the receiver positional-only; bindings alone may be a keyword.
+    assert str(inspect.signature(Exp.eval)) == "(self, /, bindings)"
+    assert str(inspect.signature(Exp("1").eval)) == "(bindings)"
     assert str(inspect.signature(VarAccess.access)) == "(self, value, /)"
     assert str(inspect.signature(VarAccess.replace)) == "(self, value, replacement, /)"
     assert str(inspect.signature(VarAccess.access_from_bindings)) == "(self, bindings, /)"
