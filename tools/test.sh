@@ -37,19 +37,19 @@ pyenv_root=${PYENV_ROOT:-$HOME/.pyenv}
 for minor in 3.12 3.13 3.14; do
   interpreter=
   for candidate in "$pyenv_root"/versions/"$minor".*/bin/python"$minor"; do
-    [[ -x $candidate ]] && interpreter=$candidate
+    if [[ -x $candidate ]]; then interpreter=$candidate; fi
   done
   [[ -n $interpreter ]] || continue
   echo "== binding tests under $("$interpreter" --version)"
-  # meson 1.0 introspects an interpreter through distutils, which 3.12 dropped.
-  shim=()
-  "$interpreter" -c "import distutils" 2>/dev/null ||
-    shim=(env SETUPTOOLS_USE_DISTUTILS=local
-      PYTHONPATH="$ROOT/tools/lib/distutils_shim:/usr/lib/python3/dist-packages")
-  "${shim[@]}" meson setup --reconfigure "$BUILD/py$minor" "$ROOT" -Dtests=false \
-    -Dpython=enabled -Dpython_interpreter="$interpreter" >/dev/null 2>&1 ||
-    "${shim[@]}" meson setup "$BUILD/py$minor" "$ROOT" -Dtests=false -Dpython=enabled \
-      -Dpython_interpreter="$interpreter" >/dev/null
+  (
+    # meson 1.0 introspects an interpreter through distutils, which 3.12 dropped.
+    if ! "$interpreter" -c "import distutils" 2>/dev/null; then
+      export SETUPTOOLS_USE_DISTUTILS=local
+      export PYTHONPATH="$ROOT/tools/lib/distutils_shim:/usr/lib/python3/dist-packages"
+    fi
+    setup_build "$BUILD/py$minor" -Dtests=false -Dpython=enabled \
+      -Dpython_interpreter="$interpreter"
+  )
   meson compile -C "$BUILD/py$minor"
   # Debian's pytest predates these interpreters and warns about their ast.
   run_binding_tests "$interpreter" "$BUILD/py$minor" -W ignore::DeprecationWarning

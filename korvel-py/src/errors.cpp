@@ -1,7 +1,6 @@
 #include "errors.hpp"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <type_traits>
 
@@ -15,8 +14,6 @@ struct PythonError {
   std::string message;
 };
 
-std::string display(const EvalError& error) { return to_string(error); }
-
 // The exception table. A failed call is raised as the error of the callee.
 PythonError describe(const EvalError& error) {
   const EvalError* innermost = &error;
@@ -29,7 +26,7 @@ PythonError describe(const EvalError& error) {
         if constexpr (std::is_same_v<Case, VarAccessError>) {
           return {PyExc_NameError, to_string(c)};
         } else if constexpr (std::is_same_v<Case, EvalError::UndefinedFunction>) {
-          return {PyExc_NameError, display(*innermost)};
+          return {PyExc_NameError, to_string(*innermost)};
         } else if constexpr (std::is_same_v<Case, EvalError::TypeError>) {
           return {PyExc_TypeError, c.message};
         } else if constexpr (std::is_same_v<Case, EvalError::ValueError> ||
@@ -43,7 +40,7 @@ PythonError describe(const EvalError& error) {
         } else if constexpr (std::is_same_v<Case, EvalError::Custom>) {
           return {PyExc_Exception, c.message};
         } else {
-          static_assert(std::is_same_v<Case, FnCallError>);
+          static_assert(std::is_same_v<Case, FnCallError>);  // unwrapped above
           internal_stop("Failed to convert PyKorvelError to PyErr");
         }
       },
