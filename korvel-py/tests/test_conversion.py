@@ -365,3 +365,25 @@ def test_a_result_nested_too_deeply_for_python_raises_recursion_error():
     assert path.replace(value, 5) == {"x": chain(600, 5)}
     with pytest.raises(RecursionError):
         path.replace(value, nest(600))
+
+
+def test_large_objects_keep_their_order_and_find_every_key():
+    keys = [f"k{i}" for i in range(100)]
+    value = {key: i for i, key in enumerate(reversed(keys))}
+    assert list(convert(value)) == list(value)
+    for key in keys:
+        assert VarAccess(f"x.{key}").access({"x": value}) == value[key]
+    with pytest.raises(NameError, match="^Object 'x' does not contain key 'k100'$"):
+        VarAccess("x.k100").access({"x": value})
+
+    class Counting(Map):
+        reads = 0
+
+        def __getitem__(self, key):
+            self.reads += 1
+            return self.reads
+
+    # A repeated key past the first few entries.
+    expected = {key: i + 1 for i, key in enumerate(keys[:20])}
+    expected["k15"] = 21
+    assert same(convert(Counting(keys[:20] + ["k15"], None)), expected)
