@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds korvel and runs a small example.
+# Builds the korvel package, installs it with pip into a venv, and runs the
+# example: compile an expression, evaluate it on dicts, read a value by path.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 
-need_packages "${BUILD_PACKAGES[@]}"
+need_packages "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
 
-setup_build "$BUILD/example" -Dtests=false
-meson compile -C "$BUILD/example" parse_path
-"$BUILD/example/examples/parse_path" "user.roles[0]" "'first name'.text" "a.0"
+install_in_venv "$BUILD/venv"
+# From outside the source tree, so that the installed package is the one used.
+cd "$BUILD" && "$BUILD/venv/bin/python" "$ROOT/examples/example.py"

@@ -22,7 +22,10 @@ need_packages() {
 }
 
 BUILD_PACKAGES=(g++ meson ninja-build pkg-config python3 python3-dev)
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev unicode-data python3-pytest python3-hypothesis)
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev unicode-data python3-pytest python3-hypothesis
+  python3-setuptools)
+# Building and installing the Python package with pip (meson-python backend).
+PACKAGE_PACKAGES=(python3-venv python3-pip python3-mesonpy)
 
 # meson setup DIR [options...], or reconfigure when DIR exists already.
 setup_build() {
@@ -33,4 +36,19 @@ setup_build() {
   else
     meson setup "$dir" "$ROOT" "$@" >/dev/null
   fi
+}
+
+# pytest over the binding's tests, with the module built in DIR, under PYTHON.
+run_binding_tests() {
+  local python=$1 dir=$2
+  shift 2
+  PYTHONPATH="$dir/korvel-py:/usr/lib/python3/dist-packages" "$python" -m pytest -q \
+    -p no:cacheprovider "$@" "$ROOT/korvel-py/tests"
+}
+
+# Installs the package from the source tree, with pip, into the venv VENV.
+install_in_venv() {
+  local venv=$1
+  [[ -x "$venv/bin/python" ]] || "$PYTHON" -m venv --system-site-packages "$venv"
+  "$venv/bin/python" -m pip install -q --no-build-isolation --no-deps "$ROOT"
 }

@@ -1,0 +1,57 @@
+#include "py_types/bindings.hpp"
+
+#include "errors.hpp"
+
+namespace korvel::py {
+namespace {
+
+std::optional<Bindings<PyJsonValue>> read_dict(Borrowed argument) {
+  if (!PyDict_Check(argument.get())) {
+    raise_cast_error(argument, "dict");
+    return std::nullopt;
+  }
+  PyObject* dict = argument.get();
+  const Py_ssize_t initial_size = PyDict_GET_SIZE(dict);
+  Bindings<PyJsonValue> bindings;
+  bindings.reserve(static_cast<std::size_t>(initial_size));
+  Py_ssize_t unvisited = initial_size;
+  Py_ssize_t position = 0;
+  for (;;) {
+    if (PyDict_GET_SIZE(dict) != initial_size) {
+      PyErr_SetString(PyExc_RuntimeError, "dictionary changed size during iteration");
+      return std::nullopt;
+    }
+    if (unvisited == -1) {
+      PyErr_SetString(PyExc_RuntimeError, "dictionary keys changed during iteration");
+      return std::nullopt;
+    }
+    PyObject *raw_key, *raw_value;
+    if (!PyDict_Next(dict, &position, &raw_key, &raw_value)) break;
+    --unvisited;
+    // Held while the value converts: that may remove the entry.
+    Ref key = Ref::new_ref(raw_key);
+    Ref value = Ref::new_ref(raw_value);
+    if (!PyUnicode_Check(key.get())) {
+      raise_cast_error(key, "str");
+      return std::nullopt;
+    }
+    Py_ssize_t size;
+    const char* name = PyUnicode_AsUTF8AndSize(key.get(), &size);
+    if (name == nullptr) return std::nullopt;
+    std::optional<PyJsonValue> converted = PyJsonValue::extract(value);
+    if (!converted) return std::nullopt;
+    bindings.insert_or_assign(std::string(name, static_cast<std::size_t>(size)),
+                              std::move(*converted));
+  }
+  return bindings;
+}
+
+}  // namespace
+
+std::optional<Bindings<PyJsonValue>> read_bindings(Borrowed bindings) {
+  std::optional<Bindings<PyJsonValue>> read = read_dict(bindings);
+  if (!read) wrap_argument_error("bindings");
+  return read;
+}
+
+}  // namespace korvel::py

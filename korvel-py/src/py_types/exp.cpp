@@ -1,0 +1,129 @@
+// Exp: an expression compiled once and evaluated any number of times.
+
+#include "args.hpp"
+#include "errors.hpp"
+#include "korvel/env.hpp"
+#include "korvel/exp.hpp"
+#include "korvel/interpreter.hpp"
+#include "korvel/parser.hpp"
+#include "korvel/unicode_blanks.hpp"
+#include "py_types/bindings.hpp"
+#include "py_types/class_types.hpp"
+#include "py_types/jsonobj.hpp"
+
+namespace korvel::py {
+namespace {
+
+struct PyExp {
+  PyObject ob_base;
+  Exp data;  // owns all its text
+
+  static constexpr const char* kName = "Exp";
+  static PyTypeObject* type() { return exp_type(); }
+};
+
+PyObject* exp_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
+    static constexpr const char* kNames[] = {"exp"};
+    static constexpr Signature kSignature{"Exp.__new__()", kNames, 1, 1};
+    PyObject* arguments[1];
+    if (!bind_arguments(kSignature, args, kwargs, arguments)) return nullptr;
+    const std::optional<std::string_view> text = text_argument(Borrowed(arguments[0]), "exp");
+    if (!text) return nullptr;
+
+    ParseResult<Exp> parsed = parser::parse_exp(*text);
+    if (!parsed) {
+      PyKorvelError(parsed.error()).raise();
+      return nullptr;
+    }
+    // A rest of blanks of any kind is accepted; anything else is reported
+    // as it stood, blanks included.
+    if (!trim_unicode_blanks(parsed->rest).empty()) {
+      PyKorvelError(ParseError{parsed->rest, ErrorKind::Eof}).raise();
+      return nullptr;
+    }
+    return new_instance<PyExp>(type, std::move(parsed->value).into_owned());
+  });
+}
+
+PyObject* exp_eval(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
+    static constexpr const char* kNames[] = {"bindings"};
+    static constexpr Signature kSignature{"Exp.eval()", kNames, 0, 1};
+    PyObject* arguments[1];
+    if (!bind_arguments(kSignature, args, nargs, kwnames, arguments)) return nullptr;
+    const PyExp* exp = as_instance<PyExp>(self);
+    if (exp == nullptr) {
+      raise_cast_error(Borrowed(self), PyExp::kName);
+      return nullptr;
+    }
+    std::optional<Bindings<PyJsonValue>> bindings = read_bindings(Borrowed(arguments[0]));
+    if (!bindings) return nullptr;
+
+    std::optional<PyJsonValue> result;
+    {
+      EnvBuilder<PyJsonValue> builder;
+      builder.bind_multiple(std::move(*bindings));
+      const Env<PyJsonValue> env = builder.build();
+      interpreter::EvalResult value = interpreter::eval(exp->data, env);
+      if (!value) {
+        PyKorvelError(std::move(value).error()).raise();
+        return nullptr;
+      }
+      // The result may borrow from the tree and the bindings: it is copied
+      // (when it is a literal) and converted before they go.
+      result = PyJsonValue::from(std::move(*value).take());
+    }
+    return result->into_pyobject().release();
+  });
+}
+
+PyObject* exp_richcompare(PyObject* self, PyObject* other, int op) {
+  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
+    const PyExp* exp = as_instance<PyExp>(self);
+    if (exp == nullptr || (op != Py_EQ && op != Py_NE)) return Py_NewRef(Py_NotImplemented);
+    const PyExp* other_exp = as_instance<PyExp>(other);
+    if (other_exp == nullptr) return Py_NewRef(Py_NotImplemented);
+    const bool equal = exp->data == other_exp->data;
+    return Py_NewRef(equal == (op == Py_EQ) ? Py_True : Py_False);
+  });
+}
+
+void exp_dealloc(PyObject* self) { dealloc_instance<PyExp>(self); }
+
+PyMethodDef exp_methods[] = {
+    {"eval", fastcall_method(exp_eval), METH_FASTCALL | METH_KEYWORDS,
+     "eval($self, bindings)\n--\n\n"
+     "Evaluates the expression with the given variable bindings.\n\n"
+     "Args:\n"
+     "    bindings: A dict mapping variable names to JSON values.\n\n"
+     "Returns:\n"
+     "    The result of the evaluation, as a JSON value.\n\n"
+     "Raises:\n"
+     "    Exception: When the evaluation fails, for example on an undefined\n"
+     "        variable or a type error; the message describes the failure."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyType_Slot exp_slots[] = {
+    {Py_tp_doc, const_cast<char*>("Exp(exp, /)\n--\n\n")},
+    {Py_tp_richcompare, reinterpret_cast<void*>(exp_richcompare)},
+    {Py_tp_new, reinterpret_cast<void*>(exp_new)},
+    {Py_tp_methods, exp_methods},
+    {Py_tp_base, &PyBaseObject_Type},
+    {Py_tp_dealloc, reinterpret_cast<void*>(exp_dealloc)},
+    {0, nullptr},
+};
+
+PyType_Spec exp_spec = {"builtins.Exp", sizeof(PyExp), 0, Py_TPFLAGS_DEFAULT, exp_slots};
+
+OnceCell exp_type_cell;
+
+}  // namespace
+
+PyTypeObject* exp_type() {
+  return reinterpret_cast<PyTypeObject*>(
+      exp_type_cell.get_or_init([] { return Ref::steal(PyType_FromSpec(&exp_spec)); }));
+}
+
+}  // namespace korvel::py

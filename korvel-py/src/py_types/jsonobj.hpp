@@ -1,0 +1,130 @@
+// PyJsonValue: the JSON-like data that crosses between Python and the engine.
+//
+// Python objects are converted into it (extract), the engine reads it as its
+// bound value type (it is JsonLike), evaluation results are converted into it
+// (from), and every result reaches Python through it (into_pyobject).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "korvel/json_like.hpp"
+#include "korvel/value.hpp"
+#include "py_ref.hpp"
+#include "py_types/ordered_map.hpp"
+
+namespace korvel::py {
+
+class PyJsonValue {
+ public:
+  using ArrayType = std::vector<PyJsonValue>;
+  using ObjectType = OrderedMap<PyJsonValue>;
+
+  // The variants in declared order; kind() gives the tag.
+  enum Kind : std::size_t { kNull, kBool, kUInt, kInt, kFloat, kString, kArray, kObject };
+
+  // Containers nested more deeply than this are refused with RecursionError,
+  // in both directions, so that no recursion over a value (conversion, copy,
+  // release, debug form) can run out of stack, whatever the interpreter's
+  // own recursion limit is.
+  static constexpr int kMaxDepth = 1000;
+
+  PyJsonValue() = default;  // Null
+  static PyJsonValue boolean(bool b) { return PyJsonValue(std::in_place_index<kBool>, b); }
+  static PyJsonValue uint(std::uint64_t u) { return PyJsonValue(std::in_place_index<kUInt>, u); }
+  static PyJsonValue sint(std::int64_t i) { return PyJsonValue(std::in_place_index<kInt>, i); }
+  static PyJsonValue real(double d) { return PyJsonValue(std::in_place_index<kFloat>, d); }
+  static PyJsonValue string(std::string s) {
+    return PyJsonValue(std::in_place_index<kString>, std::move(s));
+  }
+  static PyJsonValue array(ArrayType a) {
+    return PyJsonValue(std::in_place_index<kArray>, std::move(a));
+  }
+  static PyJsonValue object(ObjectType o) {
+    return PyJsonValue(std::in_place_index<kObject>, std::move(o));
+  }
+
+  // Python data as a PyJsonValue, or nullopt with the Python exception set.
+  // The object is not changed, but its own Python methods may run.
+  static std::optional<PyJsonValue> extract(Borrowed object);
+
+  // An evaluation result; strings are taken over where owned, copied where
+  // borrowed, and objects keep the Value's ascending key order.
+  static PyJsonValue from(Value value);
+
+  // New Python objects (None, True and False excepted), or null with the
+  // Python exception set.
+  Ref into_pyobject() const;
+
+  Kind kind() const { return static_cast<Kind>(rep_.index()); }
+
+  // Mutable access for the replace walk.
+  PyJsonValue* get_member_mut(std::string_view key) {
+    auto* object = std::get_if<kObject>(&rep_);
+    return object == nullptr ? nullptr : object->find(key);
+  }
+  ArrayType* as_array_mut() { return std::get_if<kArray>(&rep_); }
+
+  // JsonLike.
+  static PyJsonValue null() { return PyJsonValue(); }
+  bool is_null() const { return kind() == kNull; }
+  // Null, Bool(true), UInt(5), Int(-5), Float(1e16), String("a"),
+  // Array([UInt(1), Null]), Object({"k": Null}).
+  void write_debug(std::string& out) const;
+  const PyJsonValue* get_member(std::string_view key) const {
+    const auto* object = std::get_if<kObject>(&rep_);
+    return object == nullptr ? nullptr : object->find(key);
+  }
+  bool is_object() const { return kind() == kObject; }
+  const ObjectType* as_object() const { return std::get_if<kObject>(&rep_); }
+  std::optional<ObjectType> into_object() && { return take<kObject>(); }
+  bool is_array() const { return kind() == kArray; }
+  const ArrayType* as_array() const { return std::get_if<kArray>(&rep_); }
+  std::optional<ArrayType> into_array() && { return take<kArray>(); }
+  bool is_string() const { return kind() == kString; }
+  std::optional<std::string_view> as_str() const {
+    if (const auto* s = std::get_if<kString>(&rep_)) return std::string_view(*s);
+    return std::nullopt;
+  }
+  std::optional<std::string> into_string() && { return take<kString>(); }
+  std::optional<std::int64_t> as_i64() const {
+    if (const auto* i = std::get_if<kInt>(&rep_)) return *i;
+    if (const auto* u = std::get_if<kUInt>(&rep_); u && *u <= INT64_MAX) {
+      return static_cast<std::int64_t>(*u);
+    }
+    return std::nullopt;
+  }
+  std::optional<std::uint64_t> as_u64() const { return get<kUInt>(); }
+  std::optional<double> as_f64() const { return get<kFloat>(); }
+  std::optional<bool> as_bool() const { return get<kBool>(); }
+
+ private:
+  using Variant = std::variant<std::monostate, bool, std::uint64_t, std::int64_t, double,
+                               std::string, ArrayType, ObjectType>;
+
+  template <std::size_t I, class... Args>
+  explicit PyJsonValue(std::in_place_index_t<I> tag, Args&&... args)
+      : rep_(tag, std::forward<Args>(args)...) {}
+
+  template <std::size_t I>
+  std::optional<std::variant_alternative_t<I, Variant>> get() const {
+    if (const auto* p = std::get_if<I>(&rep_)) return *p;
+    return std::nullopt;
+  }
+  template <std::size_t I>
+  std::optional<std::variant_alternative_t<I, Variant>> take() {
+    if (auto* p = std::get_if<I>(&rep_)) return std::move(*p);
+    return std::nullopt;
+  }
+
+  Variant rep_;
+};
+
+static_assert(JsonLike<PyJsonValue>);
+
+}  // namespace korvel::py

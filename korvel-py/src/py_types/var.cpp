@@ -1,0 +1,270 @@
+// VarAccess: an access path that reads or replaces a value inside JSON-like
+// data, compared and hashed by its steps.
+
+#include <utility>
+
+#include "args.hpp"
+#include "errors.hpp"
+#include "korvel/access.hpp"
+#include "korvel/env.hpp"
+#include "korvel/parser.hpp"
+#include "korvel/siphash.hpp"
+#include "korvel/var.hpp"
+#include "py_types/bindings.hpp"
+#include "py_types/class_types.hpp"
+#include "py_types/jsonobj.hpp"
+
+namespace korvel::py {
+namespace {
+
+struct PyVarAccess {
+  PyObject ob_base;
+  VarAccess data;
+
+  static constexpr const char* kName = "VarAccess";
+  static PyTypeObject* type() { return var_access_type(); }
+};
+
+// Puts `replacement` where `path` leads inside `root` and returns the value
+// that stood there. The checks and path texts are those of the access walk
+// over every step, except that a type error does not show the value found.
+// Nothing is ever inserted: on failure `root` is unchanged.
+Expected<PyJsonValue, VarAccessError> replace_at(const VarAccess& path, PyJsonValue& root,
+                                                 PyJsonValue replacement) {
+  const std::vector<VarName>& names = path.names();
+  if (names.empty()) internal_stop("Variable access must have at least one name");
+  PyJsonValue* current = &root;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const VarName& step = names[i];
+    auto where = [&] { return VarAccess::resolve_name_until(names, nullptr, i); };
+    PyJsonValue* member = current->get_member_mut(step.name);
+    if (member == nullptr) {
+      return Unexpected(VarAccessError(VarAccessError::KeyNotFound{where(), step.name}));
+    }
+    current = member;
+    if (step.index) {
+      PyJsonValue::ArrayType* array = current->as_array_mut();
+      if (array == nullptr) {
+        return Unexpected(
+            VarAccessError(VarAccessError::TypeError{"Expected array at '" + where() + "'"}));
+      }
+      if (*step.index >= array->size()) {
+        return Unexpected(VarAccessError(VarAccessError::IndexOutOfBounds{
+            "Index out of bounds at '" + where() + "' (index: " + std::to_string(*step.index) +
+            ", length: " + std::to_string(array->size()) + ")"}));
+      }
+      current = &(*array)[*step.index];
+    }
+  }
+  return std::exchange(*current, std::move(replacement));
+}
+
+// SipHash-1-3 under the key (0, 0) over the step count, then each step's
+// name bytes, 0xFF, its index's presence and the index, numbers as 64-bit
+// little-endian; the same in every process. -1 is the slot's error value.
+Py_hash_t hash_path(const VarAccess& path) {
+  SipHasher13 hasher(0, 0);
+  hasher.write_u64_le(path.names().size());
+  for (const VarName& step : path.names()) {
+    hasher.write(step.name);
+    hasher.write_u8(0xFF);
+    hasher.write_u64_le(step.index ? 1 : 0);
+    if (step.index) hasher.write_u64_le(*step.index);
+  }
+  const auto hash = static_cast<Py_hash_t>(hasher.finish());
+  return hash == -1 ? -2 : hash;
+}
+
+void raise_access_error(VarAccessError error) { PyKorvelError(EvalError(std::move(error))).raise(); }
+
+const PyVarAccess* receiver(PyObject* self) {
+  const PyVarAccess* instance = as_instance<PyVarAccess>(self);
+  if (instance == nullptr) raise_cast_error(Borrowed(self), PyVarAccess::kName);
+  return instance;
+}
+
+std::optional<PyJsonValue> json_argument(PyObject* argument, const char* name) {
+  std::optional<PyJsonValue> value = PyJsonValue::extract(Borrowed(argument));
+  if (!value) wrap_argument_error(name);
+  return value;
+}
+
+PyObject* var_access_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
+    static constexpr const char* kNames[] = {"accessor"};
+    static constexpr Signature kSignature{"VarAccess.__new__()", kNames, 1, 1};
+    PyObject* arguments[1];
+    if (!bind_arguments(kSignature, args, kwargs, arguments)) return nullptr;
+    const std::optional<std::string_view> text =
+        text_argument(Borrowed(arguments[0]), "accessor");
+    if (!text) return nullptr;
+
+    ParseResult<VarAccess> parsed = parser::parse_variable_name(*text);
+    if (!parsed) {
+      raise_message(PyExc_ValueError, to_string(parsed.error()));
+      return nullptr;
+    }
+    // Unlike an expression, a path takes no trailing blanks.
+    if (!parsed->rest.empty()) {
+      raise_message(PyExc_ValueError, to_string(ParseError{parsed->rest, ErrorKind::Eof}));
+      return nullptr;
+    }
+    return new_instance<PyVarAccess>(type, std::move(parsed->value));
+  });
+}
+
+PyObject* var_access_access(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                            PyObject* kwnames) {
+  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
+    static constexpr const char* kNames[] = {"value"};
+    static constexpr Signature kSignature{"VarAccess.access()", kNames, 1, 1};
+    PyObject* arguments[1];
+    if (!bind_arguments(kSignature, args, nargs, kwnames, arguments)) return nullptr;
+    const PyVarAccess* path = receiver(self);
+    if (path == nullptr) return nullptr;
+    const std::optional<PyJsonValue> root = json_argument(arguments[0], "value");
+    if (!root) return nullptr;
+
+    auto found = VarAccess::access_names(std::span(path->data.names()), *root,
+                                         /*first_done=*/false);
+    if (!found) {
+      raise_access_error(std::move(found).error());
+      return nullptr;
+    }
+    // Only the designated part goes back to Python.
+    return (*found)->into_pyobject().release();
+  });
+}
+
+PyObject* var_access_replace(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                             PyObject* kwnames) {
+  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
+    static constexpr const char* kNames[] = {"value", "replacement"};
+    static constexpr Signature kSignature{"VarAccess.replace()", kNames, 2, 2};
+    PyObject* arguments[2];
+    if (!bind_arguments(kSignature, args, nargs, kwnames, arguments)) return nullptr;
+    const PyVarAccess* path = receiver(self);
+    if (path == nullptr) return nullptr;
+    // All work is done on these copies; the caller's objects never change.
+    std::optional<PyJsonValue> root = json_argument(arguments[0], "value");
+    if (!root) return nullptr;
+    std::optional<PyJsonValue> replacement = json_argument(arguments[1], "replacement");
+    if (!replacement) return nullptr;
+
+    auto replaced = replace_at(path->data, *root, std::move(*replacement));
+    if (!replaced) {
+      raise_access_error(std::move(replaced).error());
+      return nullptr;
+    }
+    return root->into_pyobject().release();
+  });
+}
+
+PyObject* var_access_access_from_bindings(PyObject* self, PyObject* const* args,
+                                          Py_ssize_t nargs, PyObject* kwnames) {
+  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
+    static constexpr const char* kNames[] = {"bindings"};
+    static constexpr Signature kSignature{"VarAccess.access_from_bindings()", kNames, 1, 1};
+    PyObject* arguments[1];
+    if (!bind_arguments(kSignature, args, nargs, kwnames, arguments)) return nullptr;
+    const PyVarAccess* path = receiver(self);
+    if (path == nullptr) return nullptr;
+    std::optional<Bindings<PyJsonValue>> bindings = read_bindings(Borrowed(arguments[0]));
+    if (!bindings) return nullptr;
+
+    EnvBuilder<PyJsonValue> builder;
+    builder.bind_multiple(std::move(*bindings));
+    const Env<PyJsonValue> env = builder.build();
+    auto found = VarAccess::access_from_bindings(std::span(path->data.names()), env);
+    if (!found) {
+      raise_access_error(std::move(found).error());
+      return nullptr;
+    }
+    return found->get().into_pyobject().release();
+  });
+}
+
+PyObject* var_access_richcompare(PyObject* self, PyObject* other, int op) {
+  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
+    const PyVarAccess* path = as_instance<PyVarAccess>(self);
+    if (path == nullptr || (op != Py_EQ && op != Py_NE)) return Py_NewRef(Py_NotImplemented);
+    const PyVarAccess* other_path = as_instance<PyVarAccess>(other);
+    if (other_path == nullptr) return Py_NewRef(Py_NotImplemented);
+    const bool equal = path->data == other_path->data;
+    return Py_NewRef(equal == (op == Py_EQ) ? Py_True : Py_False);
+  });
+}
+
+Py_hash_t var_access_hash(PyObject* self) {
+  return guard<Py_hash_t>(-1, [&]() -> Py_hash_t {
+    const PyVarAccess* path = receiver(self);
+    return path == nullptr ? -1 : hash_path(path->data);
+  });
+}
+
+void var_access_dealloc(PyObject* self) { dealloc_instance<PyVarAccess>(self); }
+
+PyMethodDef var_access_methods[] = {
+    {"access", fastcall_method(var_access_access), METH_FASTCALL | METH_KEYWORDS,
+     "access($self, value, /)\n--\n\n"
+     "Reads the variable that the path designates from the given JSON value.\n\n"
+     "Args:\n"
+     "    value: The JSON value to read from; the path's first name is one of\n"
+     "        its keys.\n\n"
+     "Returns:\n"
+     "    The accessed value.\n\n"
+     "Raises:\n"
+     "    NameError: When the access fails, for example on a missing variable\n"
+     "        or a type mismatch; the message describes the failure."},
+    {"replace", fastcall_method(var_access_replace), METH_FASTCALL | METH_KEYWORDS,
+     "replace($self, value, replacement, /)\n--\n\n"
+     "Replaces the variable that the path designates in the given JSON value.\n\n"
+     "The value passed in is left unchanged: the result is an updated copy.\n"
+     "(The engine's own replace operation on a path instead replaces in place\n"
+     "and returns the old value.)\n\n"
+     "Args:\n"
+     "    value: The JSON value to replace in.\n"
+     "    replacement: The new value.\n\n"
+     "Returns:\n"
+     "    The updated value.\n\n"
+     "Raises:\n"
+     "    NameError: When the access fails; the message describes the failure."},
+    {"access_from_bindings", fastcall_method(var_access_access_from_bindings),
+     METH_FASTCALL | METH_KEYWORDS,
+     "access_from_bindings($self, bindings, /)\n--\n\n"
+     "Reads the variable that the path designates from the given variable\n"
+     "bindings.\n\n"
+     "Args:\n"
+     "    bindings: A dict mapping variable names to JSON values.\n\n"
+     "Returns:\n"
+     "    The accessed value.\n\n"
+     "Raises:\n"
+     "    NameError: When the access fails, for example on a missing variable\n"
+     "        or a type mismatch; the message describes the failure."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyType_Slot var_access_slots[] = {
+    {Py_tp_doc, const_cast<char*>("VarAccess(accessor, /)\n--\n\n")},
+    {Py_tp_richcompare, reinterpret_cast<void*>(var_access_richcompare)},
+    {Py_tp_hash, reinterpret_cast<void*>(var_access_hash)},
+    {Py_tp_new, reinterpret_cast<void*>(var_access_new)},
+    {Py_tp_methods, var_access_methods},
+    {Py_tp_base, &PyBaseObject_Type},
+    {Py_tp_dealloc, reinterpret_cast<void*>(var_access_dealloc)},
+    {0, nullptr},
+};
+
+PyType_Spec var_access_spec = {"builtins.VarAccess", sizeof(PyVarAccess), 0, Py_TPFLAGS_DEFAULT,
+                               var_access_slots};
+
+OnceCell var_access_type_cell;
+
+}  // namespace
+
+PyTypeObject* var_access_type() {
+  return reinterpret_cast<PyTypeObject*>(var_access_type_cell.get_or_init(
+      [] { return Ref::steal(PyType_FromSpec(&var_access_spec)); }));
+}
+
+}  // namespace korvel::py

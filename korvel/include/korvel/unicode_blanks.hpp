@@ -1,0 +1,12 @@
+// Trimming the characters of the Unicode White_Space property.
+#pragma once
+
+#include <string_view>
+
+namespace korvel {
+
+// `text` without the White_Space characters at its start and at its end.
+// Malformed UTF-8 is never taken for a blank.
+std::string_view trim_unicode_blanks(std::string_view text);
+
+}  // namespace korvel

@@ -1,0 +1,20 @@
+#include "korvel/unicode_blanks.hpp"
+
+#include "parser/blanks.hpp"
+#include "unicode/unicode.hpp"
+#include "utf8.hpp"
+
+namespace korvel {
+
+std::string_view trim_unicode_blanks(std::string_view text) {
+  text = parser::skip_unicode_blanks(text);
+  while (!text.empty()) {
+    const utf8::Decoded decoded = utf8::decode_last(text);
+    // A malformed tail decodes as U+FFFD, which is no blank.
+    if (!unicode::is_white_space(decoded.code_point)) break;
+    text.remove_suffix(decoded.length);
+  }
+  return text;
+}
+
+}  // namespace korvel
