@@ -43,6 +43,15 @@ void BM_RealisticRule(benchmark::State& state) {
 }
 BENCHMARK(BM_RealisticRule);
 
+void BM_SmallRule(benchmark::State& state) {
+  Bindings<Json> bindings;
+  bindings.emplace("user", Json::object({{"age", 30}, {"country", "NL"}}));
+  bindings.emplace("banned", false);
+  run(state, "user.age >= 18 && user.country == 'NL' && !banned",
+      EnvBuilder<Json>().bind_multiple(std::move(bindings)).build());
+}
+BENCHMARK(BM_SmallRule);
+
 void BM_LongChain(benchmark::State& state) {
   std::string text = "user.age == 0";
   for (int i = 1; i < 200; ++i) text += (i % 2 ? " || " : " && ") + std::string("user.age == ") + std::to_string(i);

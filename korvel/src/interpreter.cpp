@@ -69,6 +69,9 @@ class Evaluator {
       : functions_(functions), read_variable_(read_variable) {}
 
   EvalResult run(const Exp& root) {
+    // Room for small expressions from the arena, so the stacks rarely regrow.
+    work_.reserve(32);
+    values_.reserve(16);
     work_.emplace_back(EvalExp{&root});
     while (!work_.empty()) {
       const WorkItem item = work_.back();
@@ -103,7 +106,7 @@ class Evaluator {
   Status eval_exp(const Exp& exp) {
     switch (exp.kind()) {
       case Exp::kLiteral:
-        values_.push_back(Entry::borrowed(*exp.get_if<Value>()));
+        values_.emplace_back(exp.get_if<Value>());
         return {};
       case Exp::kCall: {
         const auto& call = *exp.get_if<FunctionItem>();
@@ -116,7 +119,7 @@ class Evaluator {
       case Exp::kVariable: {
         Expected<Value, EvalError> value = read_variable_(*exp.get_if<VarAccess>());
         if (!value) return std::move(value).error();
-        values_.push_back(Entry::owned(std::move(*value)));
+        push_held(std::move(*value));
         return {};
       }
       case Exp::kNot:
@@ -165,11 +168,24 @@ class Evaluator {
     work_.emplace_back(EvalExp{&*exp.operands()->left});
   }
 
-  Entry pop_value() {
+  // The entry `depth` places below the top, read in place.
+  const Value& peek(std::size_t depth = 0) const {
+    if (values_.size() <= depth) internal_stop("Value stack underflow");
+    return values_[values_.size() - 1 - depth].get();
+  }
+
+  void drop(std::size_t n) {
+    if (values_.size() < n) internal_stop("Value stack underflow");
+    values_.erase(values_.end() - static_cast<std::ptrdiff_t>(n), values_.end());
+  }
+
+  // Removes the top entry and returns it as a held value: moved when held,
+  // copied when it is a literal of the tree.
+  Value take_value() {
     if (values_.empty()) internal_stop("Value stack underflow");
-    Entry entry = std::move(values_.back());
+    Value value = std::move(values_.back()).take();
     values_.pop_back();
-    return entry;
+    return value;
   }
 
   const std::string& pop_key() {
@@ -179,52 +195,55 @@ class Evaluator {
     return *key;
   }
 
-  void push_held(Value value) { values_.push_back(Entry::owned(std::move(value))); }
+  void push_held(Value&& value) { values_.emplace_back(std::in_place, std::move(value)); }
+
+  // Replaces the top `n` entries by a boolean.
+  void replace_top(std::size_t n, bool result) {
+    drop(n);
+    values_.emplace_back(std::in_place, result);
+  }
 
   Status apply_not() {
-    const bool truthy = pop_value()->is_truthy();
-    push_held(Value(!truthy));
+    replace_top(1, !peek().is_truthy());
     return {};
   }
 
   // The left value decides unless it is falsy, and is then the result itself.
   Status continue_or(const Exp& right) {
-    if (values_.empty()) internal_stop("Value stack underflow");
-    if (values_.back()->is_truthy()) return {};
-    values_.pop_back();
+    if (peek().is_truthy()) return {};
+    drop(1);
     work_.emplace_back(EvalExp{&right});
     return {};
   }
 
   // A falsy left value yields false, not the value itself.
   Status continue_and(const Exp& right) {
-    if (pop_value()->is_truthy()) {
+    if (peek().is_truthy()) {
+      drop(1);
       work_.emplace_back(EvalExp{&right});
     } else {
-      push_held(Value(false));
+      replace_top(1, false);
     }
     return {};
   }
 
   Status apply_eq(bool negate) {
-    const Entry right = pop_value();
-    const Entry left = pop_value();
-    push_held(Value((*left == *right) != negate));
+    replace_top(2, (peek(1) == peek(0)) != negate);
     return {};
   }
 
   // Only two integers or two floats are ordered; no number is converted.
   Status apply_compare(CompareOp op) {
-    const Entry right = pop_value();
-    const Entry left = pop_value();
-    if (left->tag() == Value::kInt && right->tag() == Value::kInt) {
-      push_held(Value(compare(op, *left->get_if<std::int64_t>(), *right->get_if<std::int64_t>())));
-    } else if (left->tag() == Value::kFloat && right->tag() == Value::kFloat) {
-      push_held(Value(compare(op, *left->get_if<double>(), *right->get_if<double>())));
+    const Value& left = peek(1);
+    const Value& right = peek(0);
+    if (left.tag() == Value::kInt && right.tag() == Value::kInt) {
+      replace_top(2, compare(op, *left.get_if<std::int64_t>(), *right.get_if<std::int64_t>()));
+    } else if (left.tag() == Value::kFloat && right.tag() == Value::kFloat) {
+      replace_top(2, compare(op, *left.get_if<double>(), *right.get_if<double>()));
     } else {
       std::string message = "Cannot compare values of different types: ";
-      message.append(type_name(left->get_type())).append(" and ");
-      message.append(type_name(right->get_type()));
+      message.append(type_name(left.get_type())).append(" and ");
+      message.append(type_name(right.get_type()));
       return EvalError(EvalError::TypeError{std::move(message)});
     }
     return {};
@@ -261,7 +280,7 @@ class Evaluator {
   Status build_array(std::size_t count) {
     Array array;
     array.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) array.push_back(pop_value().take());
+    for (std::size_t i = 0; i < count; ++i) array.push_back(take_value());
     push_held(Value(std::move(array)));
     return {};
   }
@@ -272,7 +291,7 @@ class Evaluator {
     object.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
       std::string key = pop_key();
-      object.insert_or_assign(std::move(key), pop_value().take());
+      object.insert_or_assign(std::move(key), take_value());
     }
     push_held(Value(std::move(object)));
     return {};

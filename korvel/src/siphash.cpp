@@ -2,6 +2,7 @@
 
 #include <sys/random.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -25,10 +26,17 @@ inline void sip_round(std::uint64_t& v0, std::uint64_t& v1, std::uint64_t& v2, s
   v2 = std::rotl(v2, 32);
 }
 
-std::uint64_t load_le(const unsigned char* p) {
-  std::uint64_t value = 0;
-  for (int i = 7; i >= 0; --i) value = (value << 8) | p[i];
-  return value;
+// The first `n` (at most 8) bytes at p as a little-endian number.
+std::uint64_t load_le(const unsigned char* p, std::size_t n = 8) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint64_t value = 0;
+    std::memcpy(&value, p, n);
+    return value;
+  } else {
+    std::uint64_t value = 0;
+    for (std::size_t i = n; i-- > 0;) value = (value << 8) | p[i];
+    return value;
+  }
 }
 
 }  // namespace
@@ -48,17 +56,20 @@ void SipHasher13::compress(std::uint64_t block) {
 void SipHasher13::write(const void* data, std::size_t size) {
   const auto* bytes = static_cast<const unsigned char*>(data);
   length_ += size;
-  while (size > 0 && tail_size_ != 0) {
-    tail_ |= std::uint64_t{*bytes++} << (8 * tail_size_);
-    --size;
-    if (++tail_size_ == 8) {
-      compress(tail_);
-      tail_ = 0;
-      tail_size_ = 0;
-    }
+  if (tail_size_ != 0) {
+    const std::size_t fill = std::min(8 - tail_size_, size);
+    tail_ |= load_le(bytes, fill) << (8 * tail_size_);
+    tail_size_ += fill;
+    bytes += fill;
+    size -= fill;
+    if (tail_size_ < 8) return;
+    compress(tail_);
+    tail_ = 0;
+    tail_size_ = 0;
   }
   for (; size >= 8; bytes += 8, size -= 8) compress(load_le(bytes));
-  for (; size > 0; --size) tail_ |= std::uint64_t{*bytes++} << (8 * tail_size_++);
+  tail_ = load_le(bytes, size);
+  tail_size_ = size;
 }
 
 void SipHasher13::write_u64_le(std::uint64_t value) {
@@ -110,9 +121,24 @@ RandomState::RandomState() {
 }
 
 std::size_t RandomState::operator()(std::string_view key) const {
+  // The stream is the key's bytes and one 0xff byte (so that "a" + "b" and
+  // "ab" differ when keys are combined); written in one pass, since this runs
+  // for every lookup of a variable or a function.
   SipHasher13 hasher(k0_, k1_);
-  hasher.write(key);
-  hasher.write_u8(0xff);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(key.data());
+  const std::size_t blocks = key.size() / 8 * 8;
+  for (std::size_t i = 0; i < blocks; i += 8) hasher.compress(load_le(bytes + i));
+  std::uint64_t tail = 0;
+  for (std::size_t i = key.size(); i-- > blocks;) tail = (tail << 8) | bytes[i];
+  const std::size_t tail_size = key.size() - blocks;
+  tail |= std::uint64_t{0xff} << (8 * tail_size);
+  if (tail_size == 7) {
+    hasher.compress(tail);
+    tail = 0;
+  }
+  hasher.tail_ = tail;
+  hasher.tail_size_ = (tail_size + 1) % 8;
+  hasher.length_ = key.size() + 1;
   return static_cast<std::size_t>(hasher.finish());
 }
 

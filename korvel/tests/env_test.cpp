@@ -47,6 +47,18 @@ TEST(EnvTest, EachBuildCopiesTheBindingsAndOutlivesTheBuilder) {
   EXPECT_EQ(&first.functions(), &second.functions());
 }
 
+TEST(EnvTest, AFinishedBuilderMovesItsBindingsIntoTheEnv) {
+  Bindings<Json> map = bindings({{"s", std::string(64, 'x')}});
+  const char* text = map.at("s").as_str()->data();
+  EnvBuilder<Json> builder;
+  builder.bind_multiple(std::move(map));
+  const Env<Json> copied = builder.build();
+  EXPECT_NE(copied.find("s")->as_str()->data(), text);
+  const Env<Json> moved = std::move(builder).build();
+  EXPECT_EQ(moved.find("s")->as_str()->data(), text);
+  EXPECT_EQ(&moved.functions(), &default_vtable());
+}
+
 TEST(EnvTest, OwnedAndBorrowedTables) {
   FunctionTable table;
   table.emplace("f", FnCallback::Sync{std::make_shared<const SyncFunction>(

@@ -32,6 +32,18 @@ TEST(SipHashTest, ReferenceVectors) {
   }
 }
 
+TEST(SipHashTest, MapKeysHashAsTheirBytesAndOneFfByte) {
+  const RandomState state(0x0706050403020100ULL, 0x0f0e0d0c0b0a0908ULL);
+  std::string key;
+  for (int length = 0; length < 25; ++length) {
+    SipHasher13 stream(0x0706050403020100ULL, 0x0f0e0d0c0b0a0908ULL);
+    stream.write(key);
+    stream.write_u8(0xff);
+    EXPECT_EQ(state(key), stream.finish()) << "length " << length;
+    key.push_back(static_cast<char>('a' + length));
+  }
+}
+
 TEST(SipHashTest, RandomStatesHashConsistentlyButDiffer) {
   const RandomState a, b;
   EXPECT_EQ(a("key"), a("key"));

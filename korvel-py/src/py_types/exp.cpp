@@ -64,7 +64,8 @@ PyObject* exp_eval(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyOb
     {
       EnvBuilder<PyJsonValue> builder;
       builder.bind_multiple(std::move(*bindings));
-      const Env<PyJsonValue> env = builder.build();
+      // The builder is not used again, so its bindings move into the Env.
+      const Env<PyJsonValue> env = std::move(builder).build();
       interpreter::EvalResult value = interpreter::eval(exp->data, env);
       if (!value) {
         PyKorvelError(std::move(value).error()).raise();

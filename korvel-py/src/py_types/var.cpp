@@ -174,7 +174,8 @@ PyObject* var_access_access_from_bindings(PyObject* self, PyObject* const* args,
 
     EnvBuilder<PyJsonValue> builder;
     builder.bind_multiple(std::move(*bindings));
-    const Env<PyJsonValue> env = builder.build();
+    // The builder is not used again, so its bindings move into the Env.
+    const Env<PyJsonValue> env = std::move(builder).build();
     auto found = VarAccess::access_from_bindings(std::span(path->data.names()), env);
     if (!found) {
       raise_access_error(std::move(found).error());

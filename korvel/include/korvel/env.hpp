@@ -63,30 +63,28 @@ class EnvBuilder {
   EnvBuilder& bind_multiple(Bindings<V> bindings) {
     vars_.reserve(vars_.size() + bindings.size());
     for (auto& [name, value] : bindings) {
-      auto owned = MaybeOwned<V>::owned(std::move(value));
-      auto it = vars_.find(name);
-      if (it != vars_.end()) {
-        it->second = std::move(owned);
-      } else {
-        vars_.emplace(name, std::move(owned));
-      }
+      // An existing key stays; only its value is replaced.
+      vars_.insert_or_assign(name, MaybeOwned<V>::owned(std::move(value)));
     }
     return *this;
   }
 
   // A new Env: owned values are deep-copied, borrowed ones stay borrowed, and
   // the builder can build again.
-  Env<V> build() const {
-    std::variant<FunctionTable, const FunctionTable*> functions = &default_vtable();
-    if (const auto* owned = std::get_if<FunctionTable>(&functions_)) {
-      functions = *owned;
-    } else if (const auto* borrowed = std::get_if<const FunctionTable*>(&functions_)) {
-      functions = *borrowed;
-    }
-    return Env<V>(vars_, std::move(functions));
-  }
+  Env<V> build() const& { return Env<V>(vars_, table()); }
+
+  // The same Env from a builder that is done: its bindings move over instead
+  // of being copied.
+  Env<V> build() && { return Env<V>(std::move(vars_), table()); }
 
  private:
+  // An absent table means the default one, built on first use.
+  std::variant<FunctionTable, const FunctionTable*> table() const& {
+    if (const auto* owned = std::get_if<FunctionTable>(&functions_)) return *owned;
+    if (const auto* borrowed = std::get_if<const FunctionTable*>(&functions_)) return *borrowed;
+    return &default_vtable();
+  }
+
   VarMap<V> vars_;
   std::variant<std::monostate, FunctionTable, const FunctionTable*> functions_;
 };

@@ -10,7 +10,13 @@ template <class T>
 class MaybeOwned {
  public:
   static MaybeOwned borrowed(const T& value) { return MaybeOwned(&value); }
-  static MaybeOwned owned(T value) { return MaybeOwned(std::move(value)); }
+  static MaybeOwned owned(T value) { return MaybeOwned(std::in_place, std::move(value)); }
+
+  // An owned value built in place.
+  template <class... Args>
+  explicit MaybeOwned(std::in_place_t, Args&&... args)
+      : rep_(std::in_place_type<T>, std::forward<Args>(args)...) {}
+  explicit MaybeOwned(const T* borrowed) : rep_(borrowed) {}
 
   const T& get() const {
     if (const auto* owned = std::get_if<T>(&rep_)) return *owned;
@@ -28,9 +34,6 @@ class MaybeOwned {
   }
 
  private:
-  explicit MaybeOwned(const T* borrowed) : rep_(borrowed) {}
-  explicit MaybeOwned(T owned) : rep_(std::move(owned)) {}
-
   std::variant<const T*, T> rep_;
 };
 

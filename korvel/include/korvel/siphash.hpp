@@ -22,6 +22,8 @@ class SipHasher13 {
   std::uint64_t finish() const;
 
  private:
+  friend class RandomState;
+
   void compress(std::uint64_t block);
 
   std::uint64_t v0_, v1_, v2_, v3_;
@@ -37,6 +39,8 @@ class RandomState {
   using is_transparent = void;
 
   RandomState();
+  // Fixed keys, for reproducible hashing.
+  RandomState(std::uint64_t k0, std::uint64_t k1) : k0_(k0), k1_(k1) {}
 
   std::size_t operator()(std::string_view key) const;
 
