@@ -8,6 +8,7 @@ import sys
 
 import pytest
 
+from json_equality import same
 from korvel import VarAccess
 
 X = VarAccess("x")
@@ -18,17 +19,6 @@ def convert(value):
     return X.access({"x": value})
 
 
-def same(a, b):
-    """Equal, and of the same types all the way down."""
-    if type(a) is not type(b):
-        return False
-    if isinstance(a, list):
-        return len(a) == len(b) and all(same(x, y) for x, y in zip(a, b))
-    if isinstance(a, dict):
-        return list(a) == list(b) and all(same(a[k], b[k]) for k in a)
-    if isinstance(a, float) and math.isnan(a):
-        return math.isnan(b)
-    return a == b
 
 
 @pytest.mark.parametrize(

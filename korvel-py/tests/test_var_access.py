@@ -9,6 +9,7 @@ import pytest
 from hypothesis import given, settings
 from hypothesis import strategies as st
 
+from json_equality import same
 from korvel import VarAccess
 
 
@@ -341,14 +342,6 @@ json_like = st.recursive(
 )
 
 
-def same(a, b):
-    if type(a) is not type(b):
-        return False
-    if isinstance(a, list):
-        return len(a) == len(b) and all(same(x, y) for x, y in zip(a, b))
-    if isinstance(a, dict):
-        return list(a) == list(b) and all(same(a[k], b[k]) for k in a)
-    return a == b
 
 
 @settings(max_examples=200)
