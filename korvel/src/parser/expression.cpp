@@ -13,12 +13,11 @@
 // final and passes through every such place unchanged.
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <vector>
 
+#include "decimal.hpp"
 #include "korvel/internal_stop.hpp"
 #include "korvel/parser.hpp"
 #include "parser/blanks.hpp"
@@ -51,44 +50,26 @@ std::size_t sign_length(std::string_view input) {
   return input.starts_with('+') || input.starts_with('-') ? 1 : 0;
 }
 
-// The digits after an optional "+": from_chars takes a "-" but no "+".
-const char* number_start(std::string_view input) {
-  return input.data() + (input.starts_with('+') ? 1 : 0);
-}
-
-// A sign, digits, ".", digits, rounded to the nearest double (ties to even).
-// A magnitude beyond the range of double becomes an infinity of that sign,
-// one below it a zero of that sign.
+// A sign, digits, ".", digits, rounded to the nearest double (ties to even);
+// beyond the range of double an infinity or a zero of that sign.
 std::optional<Parsed<Value>> read_float(std::string_view input) {
   const std::size_t sign = sign_length(input);
   const std::size_t point = digits_end(input, sign);
   if (point == sign || point == input.size() || input[point] != '.') return std::nullopt;
   const std::size_t end = digits_end(input, point + 1);
   if (end == point + 1) return std::nullopt;
-
-  double value = 0;
-  const auto [last, ec] = std::from_chars(number_start(input), input.data() + end, value);
-  if (ec == std::errc::result_out_of_range) {
-    const std::string_view whole = input.substr(sign, point - sign);
-    const bool too_large = whole.find_first_not_of('0') != std::string_view::npos;
-    value = too_large ? std::numeric_limits<double>::infinity() : 0.0;
-    if (input.starts_with('-')) value = -value;
-  } else if (ec != std::errc() || last != input.data() + end) {
-    internal_stop("a float literal of checked shape was not converted");
-  }
-  return Parsed<Value>{input.substr(end), Value(value)};
+  const std::optional<double> value = decimal::to_double(input.substr(0, end));
+  if (!value) internal_stop("a float literal of checked shape was not converted");
+  return Parsed<Value>{input.substr(end), Value(*value)};
 }
 
 // A sign and digits, exactly as a signed 64-bit integer; absent when the
 // value does not fit.
 std::optional<Parsed<Value>> read_integer(std::string_view input) {
-  const std::size_t sign = sign_length(input);
-  const std::size_t end = digits_end(input, sign);
-  if (end == sign) return std::nullopt;
-  std::int64_t value = 0;
-  const auto [last, ec] = std::from_chars(number_start(input), input.data() + end, value);
-  if (ec != std::errc() || last != input.data() + end) return std::nullopt;
-  return Parsed<Value>{input.substr(end), Value(value)};
+  const std::size_t end = digits_end(input, sign_length(input));
+  const std::optional<std::int64_t> value = decimal::to_int64(input.substr(0, end));
+  if (!value) return std::nullopt;
+  return Parsed<Value>{input.substr(end), Value(*value)};
 }
 
 // Keywords are plain prefixes: "nullable" reads as null with "able" left over.
