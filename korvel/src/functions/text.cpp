@@ -49,6 +49,16 @@ std::string insert_at_every_boundary(std::string_view text, std::string_view to)
   return result;
 }
 
+// Calls f(position) for each occurrence of a non-empty `pattern`, from left to
+// right; occurrences do not overlap.
+template <class F>
+void for_each_occurrence(std::string_view text, std::string_view pattern, F&& f) {
+  for (std::size_t at = text.find(pattern); at != std::string_view::npos;
+       at = text.find(pattern, at + pattern.size())) {
+    f(at);
+  }
+}
+
 Array split_into_chars(std::string_view text) {
   Array pieces;
   pieces.reserve(utf8::count_chars(text) + 2);
@@ -128,11 +138,10 @@ FnResult replace(Arguments args) {
   std::string result;
   result.reserve(haystack.size());
   std::size_t copied = 0;
-  for (std::size_t at = haystack.find(pattern); at != std::string_view::npos;
-       at = haystack.find(pattern, copied)) {
+  for_each_occurrence(haystack, pattern, [&](std::size_t at) {
     result.append(haystack.substr(copied, at - copied)).append(to->view());
     copied = at + pattern.size();
-  }
+  });
   result.append(haystack.substr(copied));
   return owned_string(std::move(result));
 }
@@ -146,18 +155,14 @@ FnResult split(Arguments args) {
   // Counting first costs one more fast scan and saves regrowing an array of
   // large elements.
   std::size_t occurrences = 0;
-  for (std::size_t at = text.find(separator); at != std::string_view::npos;
-       at = text.find(separator, at + separator.size())) {
-    ++occurrences;
-  }
+  for_each_occurrence(text, separator, [&](std::size_t) { ++occurrences; });
   Array pieces;
   pieces.reserve(occurrences + 1);
   std::size_t start = 0;
-  for (std::size_t at = text.find(separator); at != std::string_view::npos;
-       at = text.find(separator, start)) {
+  for_each_occurrence(text, separator, [&](std::size_t at) {
     pieces.emplace_back(Text::owned(std::string(text.substr(start, at - start))));
     start = at + separator.size();
-  }
+  });
   pieces.emplace_back(Text::owned(std::string(text.substr(start))));
   return Value(std::move(pieces));
 }
