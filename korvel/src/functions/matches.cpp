@@ -1,28 +1,19 @@
 // The "matches" builtin: whether a text matches a regular expression.
 #include <string>
 
+#include "functions/argument_checks.hpp"
 #include "korvel/functions.hpp"
 #include "regex/regex.hpp"
 
 namespace korvel::functions {
-namespace {
-
-EvalError type_error(std::string_view which, const Value& value) {
-  std::string message = "Expected a string as the ";
-  message.append(which).append(" argument, got: '").append(type_name(value.get_type()));
-  message.push_back('\'');
-  return EvalError::TypeError{std::move(message)};
-}
-
-}  // namespace
 
 // The pattern is compiled on every call; nothing is cached.
 FnResult matches(Arguments args) {
-  if (args.size() != 2) return Unexpected(EvalError(EvalError::ArgumentError{2, args.size()}));
+  if (args.size() != 2) return count_error(2, args.size());
   const Text* text = args[0].get_if<Text>();
-  if (text == nullptr) return Unexpected(type_error("first", args[0]));
+  if (text == nullptr) return type_error(kFirstNotString, args[0]);
   const Text* pattern = args[1].get_if<Text>();
-  if (pattern == nullptr) return Unexpected(type_error("second", args[1]));
+  if (pattern == nullptr) return type_error(kSecondNotString, args[1]);
   auto regex = regex::Regex::compile(pattern->view());
   if (!regex) {
     return Unexpected(EvalError(
