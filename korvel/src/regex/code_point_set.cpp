@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "unicode/unicode.hpp"
+
 namespace korvel::regex {
 namespace {
 
@@ -52,12 +54,7 @@ void CodePointSet::assign(std::vector<Range> ranges) {
   owned_ = std::move(ranges);
 }
 
-bool CodePointSet::contains(char32_t c) const {
-  const auto set = ranges();
-  auto it = std::lower_bound(set.begin(), set.end(), c,
-                             [](const Range& range, char32_t cp) { return range.last < cp; });
-  return it != set.end() && it->first <= c;
-}
+bool CodePointSet::contains(char32_t c) const { return unicode::contains(ranges(), c); }
 
 std::optional<char32_t> CodePointSet::single() const {
   const auto set = ranges();

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "unicode/unicode.hpp"
 #include "utf8.hpp"
 
 namespace korvel::regex {
@@ -249,11 +250,7 @@ ClassMatcher::ClassMatcher(std::span<const Range> ranges) {
   ranges_ = ranges.subspan(i);
 }
 
-bool ClassMatcher::matches_above_ascii(char32_t c) const {
-  auto it = std::lower_bound(ranges_.begin(), ranges_.end(), c,
-                             [](const Range& range, char32_t cp) { return range.last < cp; });
-  return it != ranges_.end() && it->first <= c;
-}
+bool ClassMatcher::matches_above_ascii(char32_t c) const { return unicode::contains(ranges_, c); }
 
 std::optional<Program> compile(hir::Translation translation) {
   const Size size = size_of(translation.root, translation.sets);
