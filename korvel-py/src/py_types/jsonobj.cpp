@@ -394,16 +394,13 @@ PyJsonValue PyJsonValue::from(Value value) {
       return array(std::move(converted));
     }
     case Value::kObject: {
-      Object& members = *value.get_if<Object>();
+      std::vector<ObjectEntry> entries = std::move(*value.get_if<Object>()).into_entries();
       ObjectType converted;
-      converted.reserve(members.size());
-      // The keys of an Object are fixed, so they are copied; its keys are
-      // distinct, so each member is appended.
-      auto entry = members.begin();
-      members.for_each_value([&](Value& member) {
-        converted.append_new(entry->key, from(std::move(member)));
-        ++entry;
-      });
+      converted.reserve(entries.size());
+      // The keys of an Object are distinct, so each member is appended.
+      for (ObjectEntry& entry : entries) {
+        converted.append_new(std::move(entry.key), from(std::move(entry.value)));
+      }
       return object(std::move(converted));
     }
     case Value::kNull:

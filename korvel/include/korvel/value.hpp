@@ -54,6 +54,9 @@ class Object {
   template <class F>
   void for_each_value(F&& f);
 
+  // The entries, in key order, taken over by a caller that is done with the map.
+  std::vector<ObjectEntry> into_entries() &&;
+
   friend bool operator==(const Object& a, const Object& b);
 
  private:
@@ -131,6 +134,8 @@ inline std::size_t Object::size() const { return entries_.size(); }
 inline bool Object::empty() const { return entries_.empty(); }
 inline Object::const_iterator Object::begin() const { return entries_.begin(); }
 inline Object::const_iterator Object::end() const { return entries_.end(); }
+
+inline std::vector<ObjectEntry> Object::into_entries() && { return std::move(entries_); }
 
 template <class F>
 void Object::for_each_value(F&& f) {
