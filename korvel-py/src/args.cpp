@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "errors.hpp"
+#include "py_text.hpp"
 
 namespace korvel::py {
 namespace {
@@ -149,10 +150,7 @@ std::optional<std::string_view> text_argument(Borrowed argument, const char* nam
     wrap_argument_error(name);
     return std::nullopt;
   }
-  Py_ssize_t size;
-  const char* text = PyUnicode_AsUTF8AndSize(argument.get(), &size);
-  if (text == nullptr) return std::nullopt;
-  return std::string_view(text, static_cast<std::size_t>(size));
+  return utf8_text(argument.get());
 }
 
 }  // namespace korvel::py

@@ -1,6 +1,7 @@
 #include "py_types/bindings.hpp"
 
 #include "errors.hpp"
+#include "py_text.hpp"
 
 namespace korvel::py {
 namespace {
@@ -35,13 +36,11 @@ std::optional<Bindings<PyJsonValue>> read_dict(Borrowed argument) {
       raise_cast_error(key, "str");
       return std::nullopt;
     }
-    Py_ssize_t size;
-    const char* name = PyUnicode_AsUTF8AndSize(key.get(), &size);
-    if (name == nullptr) return std::nullopt;
+    const std::optional<std::string_view> name = utf8_text(key.get());
+    if (!name) return std::nullopt;
     std::optional<PyJsonValue> converted = PyJsonValue::extract(value);
     if (!converted) return std::nullopt;
-    bindings.insert_or_assign(std::string(name, static_cast<std::size_t>(size)),
-                              std::move(*converted));
+    bindings.insert_or_assign(std::string(*name), std::move(*converted));
   }
   return bindings;
 }

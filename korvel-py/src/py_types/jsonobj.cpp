@@ -5,6 +5,7 @@
 #include "errors.hpp"
 #include "korvel/debug_form.hpp"
 #include "once_cell.hpp"
+#include "py_text.hpp"
 
 namespace korvel::py {
 namespace {
@@ -196,10 +197,9 @@ class Extractor {
   // the encoding error: taken as a Sequence, its one-character items would
   // be such strings again, without end.
   static bool extract_text(PyObject* object, PyJsonValue& out) {
-    Py_ssize_t size;
-    const char* text = PyUnicode_AsUTF8AndSize(object, &size);
-    if (text == nullptr) return false;
-    out = PyJsonValue::string(std::string(text, static_cast<std::size_t>(size)));
+    const std::optional<std::string_view> text = utf8_text(object);
+    if (!text) return false;
+    out = PyJsonValue::string(std::string(*text));
     return true;
   }
 
@@ -288,15 +288,13 @@ class Extractor {
         raise_cast_error(key, "str");
         return false;
       }
-      Py_ssize_t size;
-      const char* text = PyUnicode_AsUTF8AndSize(key.get(), &size);
-      if (text == nullptr) return false;
+      const std::optional<std::string_view> text = utf8_text(key.get());
+      if (!text) return false;
       Ref value = Ref::steal(PyObject_GetItem(mapping, key.get()));
       if (!value) return false;
       PyJsonValue member;
       if (!extract(value.get(), member)) return false;
-      members.insert_or_assign(std::string(text, static_cast<std::size_t>(size)),
-                               std::move(member));
+      members.insert_or_assign(std::string(*text), std::move(member));
     }
     out = PyJsonValue::object(std::move(members));
     return true;
