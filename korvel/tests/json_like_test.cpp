@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "korvel/interpreter.hpp"
+#include "korvel/parser.hpp"
 #include "test_json.hpp"
 
 namespace korvel {
@@ -65,6 +67,51 @@ TEST(JsonLikeTest, ContainersKeepTheirOrderAndSortTheirKeys) {
             "Object({\"B\": Int(2), \"a\": Array([]), \"b\": Int(1)})])");
   EXPECT_EQ(*Value::from_json_object(bound), *value);
   EXPECT_EQ(*Value::from_json_object_ref(Json("")), Value(Text()));
+}
+
+// A bound value that answers none of the type tests.
+struct Opaque {
+  using ArrayType = std::vector<Opaque>;
+  using ObjectType = std::vector<std::pair<std::string, Opaque>>;
+
+  static Opaque null() { return {}; }
+  bool is_null() const { return false; }
+  void write_debug(std::string& out) const { out.append("Opaque"); }
+  const Opaque* get_member(std::string_view) const { return nullptr; }
+  bool is_object() const { return false; }
+  const ObjectType* as_object() const { return nullptr; }
+  std::optional<ObjectType> into_object() && { return std::nullopt; }
+  bool is_array() const { return false; }
+  const ArrayType* as_array() const { return nullptr; }
+  std::optional<ArrayType> into_array() && { return std::nullopt; }
+  bool is_string() const { return false; }
+  std::optional<std::string_view> as_str() const { return std::nullopt; }
+  std::optional<std::string> into_string() && { return std::nullopt; }
+  std::optional<std::int64_t> as_i64() const { return std::nullopt; }
+  std::optional<std::uint64_t> as_u64() const { return std::nullopt; }
+  std::optional<double> as_f64() const { return std::nullopt; }
+  std::optional<bool> as_bool() const { return std::nullopt; }
+};
+static_assert(JsonLike<Opaque>);
+
+TEST(JsonLikeTest, AValueOfNoKnownTypeIsRefused) {
+  auto by_ref = Value::from_json_object_ref(Opaque{});
+  ASSERT_FALSE(by_ref);
+  EXPECT_EQ(by_ref.error(), "Unsupported value type");
+  auto owned = Value::from_json_object(Opaque{});
+  ASSERT_FALSE(owned);
+  EXPECT_EQ(owned.error(), "Unsupported value type");
+
+  // The evaluator reports it as a failed variable read.
+  Bindings<Opaque> bindings;
+  bindings.emplace("x", Opaque{});
+  const Env<Opaque> env = EnvBuilder<Opaque>().bind_multiple(std::move(bindings)).build();
+  const Exp tree = std::move(parser::parse_exp("x")->value);
+  auto result = interpreter::eval(tree, env);
+  ASSERT_FALSE(result);
+  EXPECT_EQ(result.error(), EvalError(VarAccessError(
+                                VarAccessError::ConversionError{"Unsupported value type"})));
+  EXPECT_EQ(to_string(result.error()), "Conversion error: Unsupported value type");
 }
 
 }  // namespace
