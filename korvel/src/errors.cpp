@@ -1,16 +1,8 @@
 #include "korvel/errors.hpp"
 
+#include "overloaded.hpp"
+
 namespace korvel {
-namespace {
-
-template <class... F>
-struct Overloaded : F... {
-  using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
-
-}  // namespace
 
 void write_display(std::string& out, const VarAccessError& error) {
   using E = VarAccessError;

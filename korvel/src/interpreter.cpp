@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "korvel/internal_stop.hpp"
+#include "overloaded.hpp"
 
 namespace korvel::interpreter {
 namespace {
@@ -86,20 +87,24 @@ class Evaluator {
 
  private:
   Status process(const WorkItem& item) {
-    switch (item.index()) {
-      case 0: keys_.push_back(std::get<PushKey>(item).key); return {};
-      case 1: return eval_exp(*std::get<EvalExp>(item).exp);
-      case 2: return apply_not();
-      case 3: return continue_or(*std::get<ContinueOr>(item).right);
-      case 4: return continue_and(*std::get<ContinueAnd>(item).right);
-      case 5: return apply_eq(/*negate=*/false);
-      case 6: return apply_eq(/*negate=*/true);
-      case 7: return apply_compare(std::get<ApplyCompare>(item).op);
-      case 8: return apply_call(*std::get<ApplyCall>(item).call);
-      case 9: return build_array(std::get<BuildArray>(item).count);
-      case 10: return build_object(std::get<BuildObject>(item).count);
-    }
-    return {};
+    return std::visit(
+        Overloaded{
+            [this](PushKey push) -> Status {
+              keys_.push_back(push.key);
+              return {};
+            },
+            [this](EvalExp eval) { return eval_exp(*eval.exp); },
+            [this](ApplyNot) { return apply_not(); },
+            [this](ContinueOr next) { return continue_or(*next.right); },
+            [this](ContinueAnd next) { return continue_and(*next.right); },
+            [this](ApplyEq) { return apply_eq(/*negate=*/false); },
+            [this](ApplyNeq) { return apply_eq(/*negate=*/true); },
+            [this](ApplyCompare compare) { return apply_compare(compare.op); },
+            [this](ApplyCall call) { return apply_call(*call.call); },
+            [this](BuildArray build) { return build_array(build.count); },
+            [this](BuildObject build) { return build_object(build.count); },
+        },
+        item);
   }
 
   // Items are pushed in reverse: the last one pushed runs first.
