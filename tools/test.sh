@@ -10,6 +10,9 @@ need_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 
+echo "== formatting (clang-format)"
+check_format
+
 echo "== build and test"
 # Benchmarks are built (not run) so that they keep compiling.
 setup_build "$BUILD/main" -Dbenchmarks=true -Dpython=enabled

@@ -49,7 +49,8 @@ class Binder {
     if (nargs_ <= out_.size()) return true;
     const char* verb = nargs_ == 1 ? "was" : "were";
     if (signature_.required != out_.size()) {
-      PyErr_Format(PyExc_TypeError, "%s takes from %zu to %zu positional arguments but %zu %s given",
+      PyErr_Format(PyExc_TypeError,
+                   "%s takes from %zu to %zu positional arguments but %zu %s given",
                    signature_.callee, signature_.required, out_.size(), nargs_, verb);
     } else {
       PyErr_Format(PyExc_TypeError, "%s takes %zu positional arguments but %zu %s given",
@@ -61,8 +62,8 @@ class Binder {
   bool take_keyword(PyObject* keyword, PyObject* value) {
     const std::size_t i = find_parameter(signature_, keyword);
     if (i == kNotFound) {
-      PyErr_Format(PyExc_TypeError, "%s got an unexpected keyword argument '%U'",
-                   signature_.callee, keyword);
+      PyErr_Format(PyExc_TypeError, "%s got an unexpected keyword argument '%U'", signature_.callee,
+                   keyword);
       return false;
     }
     if (i < signature_.positional_only) {
@@ -97,7 +98,9 @@ class Binder {
     }
     if (missing.empty()) return true;
     std::string message = signature_.callee;
-    message.append(" missing ").append(std::to_string(missing.size())).append(" required positional ");
+    message.append(" missing ")
+        .append(std::to_string(missing.size()))
+        .append(" required positional ");
     message.append(missing.size() == 1 ? "argument: " : "arguments: ");
     message.append(quoted_list(signature_, missing));
     raise_message(PyExc_TypeError, message);

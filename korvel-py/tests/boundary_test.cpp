@@ -21,8 +21,8 @@ struct Raised {
     return PyUnicode_AsUTF8(name.get());
   }
   std::string module_name() const {
-    Ref name = Ref::steal(
-        PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(exception.get())), "__module__"));
+    Ref name = Ref::steal(PyObject_GetAttrString(
+        reinterpret_cast<PyObject*>(Py_TYPE(exception.get())), "__module__"));
     return PyUnicode_AsUTF8(name.get());
   }
   std::string message() const {
@@ -52,7 +52,8 @@ Raised guarded(Body body) {
 TEST(GuardTest, InternalStopBecomesPanicExceptionWithAReport) {
   testing::internal::CaptureStderr();
   Raised raised = guarded([] { internal_stop("Value stack underflow"); });
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "korvel: internal stop: Value stack underflow\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "korvel: internal stop: Value stack underflow\n");
 
   EXPECT_EQ(raised.type_name(), "PanicException");
   EXPECT_EQ(raised.module_name(), "pyo3_runtime");
@@ -69,7 +70,8 @@ TEST(GuardTest, InternalStopBecomesPanicExceptionWithAReport) {
 
 TEST(GuardTest, ExhaustedMemoryBecomesMemoryError) {
   Raised raised = guarded([] { throw std::bad_alloc(); });
-  EXPECT_TRUE(Py_IS_TYPE(raised.exception.get(), reinterpret_cast<PyTypeObject*>(PyExc_MemoryError)));
+  EXPECT_TRUE(
+      Py_IS_TYPE(raised.exception.get(), reinterpret_cast<PyTypeObject*>(PyExc_MemoryError)));
 }
 
 TEST(GuardTest, AnyOtherCppExceptionIsStoppedToo) {
@@ -143,8 +145,8 @@ TEST(PyKorvelErrorTest, EveryCaseRaisesItsExceptionTypeAndMessage) {
       {call_error(EvalError::AsyncInSyncContext{}), PyExc_RuntimeError,
        "Cannot call an async function in a synchronous context"},
       // Keys and messages may hold any text, NUL included.
-      {EvalError(VarAccessError(VarAccessError::KeyNotFound{"<root>", "a\0b"s})),
-       PyExc_NameError, "Object '<root>' does not contain key 'a\0b'"s},
+      {EvalError(VarAccessError(VarAccessError::KeyNotFound{"<root>", "a\0b"s})), PyExc_NameError,
+       "Object '<root>' does not contain key 'a\0b'"s},
   };
   for (const TableCase& c : cases) {
     PyKorvelError(c.error).raise();

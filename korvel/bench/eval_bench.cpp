@@ -54,12 +54,15 @@ BENCHMARK(BM_SmallRule);
 
 void BM_LongChain(benchmark::State& state) {
   std::string text = "user.age == 0";
-  for (int i = 1; i < 200; ++i) text += (i % 2 ? " || " : " && ") + std::string("user.age == ") + std::to_string(i);
+  for (int i = 1; i < 200; ++i)
+    text += (i % 2 ? " || " : " && ") + std::string("user.age == ") + std::to_string(i);
   run(state, text, rule_bindings());
 }
 BENCHMARK(BM_LongChain);
 
-void BM_Literal(benchmark::State& state) { run(state, "[1, 'two', {'three': 3.0}]", rule_bindings()); }
+void BM_Literal(benchmark::State& state) {
+  run(state, "[1, 'two', {'three': 3.0}]", rule_bindings());
+}
 BENCHMARK(BM_Literal);
 
 }  // namespace

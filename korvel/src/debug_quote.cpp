@@ -16,12 +16,9 @@ bool is_printable(char32_t c) {
     case GeneralCategory::Co:
     case GeneralCategory::Cn:
     case GeneralCategory::Zl:
-    case GeneralCategory::Zp:
-      return false;
-    case GeneralCategory::Zs:
-      return c == ' ';
-    default:
-      return true;
+    case GeneralCategory::Zp: return false;
+    case GeneralCategory::Zs: return c == ' ';
+    default: return true;
   }
 }
 

@@ -110,9 +110,7 @@ void Exp::make_owned() {
     case kCall:
       for (Exp& arg : std::get<kCall>(node->node_).args) arg.make_owned();
       break;
-    case kNot:
-      std::get<kNot>(node->node_).operand->make_owned();
-      break;
+    case kNot: std::get<kNot>(node->node_).operand->make_owned(); break;
     case kArray:
       for (Exp& item : std::get<kArray>(node->node_).items) item.make_owned();
       break;

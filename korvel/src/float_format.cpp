@@ -1,8 +1,9 @@
+#include "float_format.hpp"
+
 #include <charconv>
 #include <cmath>
 #include <string>
 
-#include "float_format.hpp"
 #include "korvel/debug_form.hpp"
 
 namespace korvel {

@@ -87,32 +87,29 @@ class Evaluator {
 
  private:
   Status process(const WorkItem& item) {
-    return std::visit(
-        Overloaded{
-            [this](PushKey push) -> Status {
-              keys_.push_back(push.key);
-              return {};
-            },
-            [this](EvalExp eval) { return eval_exp(*eval.exp); },
-            [this](ApplyNot) { return apply_not(); },
-            [this](ContinueOr next) { return continue_or(*next.right); },
-            [this](ContinueAnd next) { return continue_and(*next.right); },
-            [this](ApplyEq) { return apply_eq(/*negate=*/false); },
-            [this](ApplyNeq) { return apply_eq(/*negate=*/true); },
-            [this](ApplyCompare compare) { return apply_compare(compare.op); },
-            [this](ApplyCall call) { return apply_call(*call.call); },
-            [this](BuildArray build) { return build_array(build.count); },
-            [this](BuildObject build) { return build_object(build.count); },
-        },
-        item);
+    return std::visit(Overloaded{
+                          [this](PushKey push) -> Status {
+                            keys_.push_back(push.key);
+                            return {};
+                          },
+                          [this](EvalExp eval) { return eval_exp(*eval.exp); },
+                          [this](ApplyNot) { return apply_not(); },
+                          [this](ContinueOr next) { return continue_or(*next.right); },
+                          [this](ContinueAnd next) { return continue_and(*next.right); },
+                          [this](ApplyEq) { return apply_eq(/*negate=*/false); },
+                          [this](ApplyNeq) { return apply_eq(/*negate=*/true); },
+                          [this](ApplyCompare compare) { return apply_compare(compare.op); },
+                          [this](ApplyCall call) { return apply_call(*call.call); },
+                          [this](BuildArray build) { return build_array(build.count); },
+                          [this](BuildObject build) { return build_object(build.count); },
+                      },
+                      item);
   }
 
   // Items are pushed in reverse: the last one pushed runs first.
   Status eval_exp(const Exp& exp) {
     switch (exp.kind()) {
-      case Exp::kLiteral:
-        values_.emplace_back(exp.get_if<Value>());
-        return {};
+      case Exp::kLiteral: values_.emplace_back(exp.get_if<Value>()); return {};
       case Exp::kCall: {
         const auto& call = *exp.get_if<FunctionItem>();
         work_.emplace_back(ApplyCall{&call});
@@ -131,12 +128,8 @@ class Evaluator {
         work_.emplace_back(ApplyNot{});
         work_.emplace_back(EvalExp{&*exp.get_if<Exp::Not>()->operand});
         return {};
-      case Exp::kOr:
-        push_short_circuit(ContinueOr{&*exp.operands()->right}, exp);
-        return {};
-      case Exp::kAnd:
-        push_short_circuit(ContinueAnd{&*exp.operands()->right}, exp);
-        return {};
+      case Exp::kOr: push_short_circuit(ContinueOr{&*exp.operands()->right}, exp); return {};
+      case Exp::kAnd: push_short_circuit(ContinueAnd{&*exp.operands()->right}, exp); return {};
       case Exp::kEq: push_binary(ApplyEq{}, exp); return {};
       case Exp::kNeq: push_binary(ApplyNeq{}, exp); return {};
       case Exp::kGt: push_binary(ApplyCompare{CompareOp::Gt}, exp); return {};
@@ -277,7 +270,8 @@ class Evaluator {
     }
     FnResult result = (*sync->function)(args_);
     args_.clear();
-    if (!result) return EvalError(FnCallError{call.name, Box<EvalError>(std::move(result).error())});
+    if (!result)
+      return EvalError(FnCallError{call.name, Box<EvalError>(std::move(result).error())});
     push_held(std::move(*result).into_owned());
     return {};
   }

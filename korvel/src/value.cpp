@@ -99,16 +99,14 @@ bool Value::is_truthy() const {
 
 Value Value::into_owned() && {
   switch (tag()) {
-    case kString:
-      return Value(std::move(*get_if<Text>()).into_owned());
+    case kString: return Value(std::move(*get_if<Text>()).into_owned());
     case kArray:
       for (Value& element : *get_if<Array>()) element = std::move(element).into_owned();
       break;
     case kObject:
       get_if<Object>()->for_each_value([](Value& v) { v = std::move(v).into_owned(); });
       break;
-    default:
-      break;
+    default: break;
   }
   return std::move(*this);
 }
@@ -139,9 +137,7 @@ void write_debug(std::string& out, const Value& value) {
       write_debug_float(out, *value.get_if<double>());
       out.push_back(')');
       break;
-    case Value::kBool:
-      out.append(*value.get_if<bool>() ? "Bool(true)" : "Bool(false)");
-      break;
+    case Value::kBool: out.append(*value.get_if<bool>() ? "Bool(true)" : "Bool(false)"); break;
     case Value::kString:
       out.append("String(");
       write_debug_quoted(out, value.get_if<Text>()->view());
@@ -171,9 +167,7 @@ void write_debug(std::string& out, const Value& value) {
       out.append("})");
       break;
     }
-    case Value::kNull:
-      out.append("Null");
-      break;
+    case Value::kNull: out.append("Null"); break;
   }
 }
 

@@ -72,8 +72,8 @@ TEST(EnvTest, OwnedAndBorrowedTables) {
 
 TEST(DefaultVtableTest, HoldsExactlyTheFifteenBuiltins) {
   const std::set<std::string_view> expected = {
-      "matches", "len", "startsWith", "endsWith", "contains", "bool", "string", "int",
-      "float", "base64Encode", "base64Decode", "replace", "format", "join", "split"};
+      "matches", "len",          "startsWith",   "endsWith", "contains", "bool", "string", "int",
+      "float",   "base64Encode", "base64Decode", "replace",  "format",   "join", "split"};
   std::set<std::string_view> names;
   for (const auto& [name, callback] : default_vtable()) {
     names.insert(name);

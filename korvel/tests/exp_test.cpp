@@ -71,7 +71,8 @@ Exp borrowing_tree(std::string_view text) {
   items.push_back(lit(s));
   items.push_back(Exp(Exp::Object{std::move(members)}));
   Exp call(FunctionItem("f", {lit(s), Exp(Exp::Not{Box<Exp>(lit(s))})}));
-  return Exp::binary(Exp::kOr, Exp::binary(Exp::kAnd, std::move(call), Exp(Exp::Array{std::move(items)})),
+  return Exp::binary(Exp::kOr,
+                     Exp::binary(Exp::kAnd, std::move(call), Exp(Exp::Array{std::move(items)})),
                      Exp::binary(Exp::kEq, lit(s), var("v")));
 }
 

@@ -53,15 +53,14 @@ const FunctionTable& test_functions() {
 }
 
 const Env<Json>& bindings() {
-  static const Env<Json> env = env_of(
-      {{"t", true},
-       {"zero", 0},
-       {"nan", std::numeric_limits<double>::quiet_NaN()},
-       {"big", Json(Json::UInt{1ULL << 63})},
-       {"s", "text"},
-       {"list", Json::array({1, "a"})},
-       {"obj", Json::object({{"b", 1}, {"a", 2}})}},
-      &test_functions());
+  static const Env<Json> env = env_of({{"t", true},
+                                       {"zero", 0},
+                                       {"nan", std::numeric_limits<double>::quiet_NaN()},
+                                       {"big", Json(Json::UInt{1ULL << 63})},
+                                       {"s", "text"},
+                                       {"list", Json::array({1, "a"})},
+                                       {"obj", Json::object({{"b", 1}, {"a", 2}})}},
+                                      &test_functions());
   return env;
 }
 
@@ -114,12 +113,12 @@ TEST(InterpreterTest, Results) {
       // literals
       {"[]", Value(Array{})},
       {"{}", Value(Object{})},
-      {"[1, [2], {'k': null}]",
-       Value(Array{Value(1), Value(Array{Value(2)}), [] {
-                     Object o;
-                     o.insert_or_assign("k", Value());
-                     return Value(std::move(o));
-                   }()})},
+      {"[1, [2], {'k': null}]", Value(Array{Value(1), Value(Array{Value(2)}),
+                                            [] {
+                                              Object o;
+                                              o.insert_or_assign("k", Value());
+                                              return Value(std::move(o));
+                                            }()})},
       // calls get their arguments in written order
       {"count()", Value(0)},
       {"count(1, 'a', [])", Value(3)},
@@ -134,17 +133,18 @@ TEST(InterpreterTest, Results) {
 
 TEST(InterpreterTest, TheFirstFailureInEvaluationOrderIsReported) {
   const std::pair<const char*, const char*> cases[] = {
-      {"[a, b]", "Variable not found: b"},             // items from the last to the first
-      {"{'a': x, 'b': y}", "Variable not found: y"},   // members by descending key
+      {"[a, b]", "Variable not found: b"},            // items from the last to the first
+      {"{'a': x, 'b': y}", "Variable not found: y"},  // members by descending key
       {"{'b': x, 'a': y}", "Variable not found: x"},
-      {"f(x)", "Variable not found: x"},               // arguments before the name
+      {"f(x)", "Variable not found: x"},  // arguments before the name
       {"g(1)", "Undefined function: g"},
       {"count(x, y)", "Variable not found: x"},
       {"x == y", "Variable not found: x"},
       {"x < y", "Variable not found: x"},
-      {"zero && x", ""},                               // never read
+      {"zero && x", ""},  // never read
       {"fail(1) || x", "Error calling function 'fail': Type Error: bad argument"},
-      {"later()", "Error calling function 'later': Cannot call an async function in a sync context"},
+      {"later()",
+       "Error calling function 'later': Cannot call an async function in a sync context"},
       {"Count()", "Undefined function: Count"},
       {"1 < 2.5", "Type Error: Cannot compare values of different types: int and float"},
       {"'a' < 'b'", "Type Error: Cannot compare values of different types: string and string"},
@@ -188,7 +188,8 @@ TEST(InterpreterTest, TheDefaultTableServesCallsByTheirExactNames) {
     EXPECT_EQ(*result, expected) << text;
   }
   const std::pair<const char*, const char*> failures[] = {
-      {"len(1)", "Error calling function 'len': Type Error: Expected a string, array, or object, got: 'int'"},
+      {"len(1)",
+       "Error calling function 'len': Type Error: Expected a string, array, or object, got: 'int'"},
       {"startswith(name, 'A')", "Undefined function: startswith"},
   };
   for (const auto& [text, message] : failures) {

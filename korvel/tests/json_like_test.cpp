@@ -58,8 +58,8 @@ TEST(JsonLikeTest, ReferencedTextIsBorrowedAndOwnedTextIsMoved) {
 }
 
 TEST(JsonLikeTest, ContainersKeepTheirOrderAndSortTheirKeys) {
-  const Json bound = Json::array({1, "t", Json::object({}),
-                                  Json::object({{"b", 1}, {"B", 2}, {"a", Json::array({})}})});
+  const Json bound = Json::array(
+      {1, "t", Json::object({}), Json::object({{"b", 1}, {"B", 2}, {"a", Json::array({})}})});
   auto value = Value::from_json_object_ref(bound);
   ASSERT_TRUE(value);
   EXPECT_EQ(debug_string(*value),
@@ -109,8 +109,8 @@ TEST(JsonLikeTest, AValueOfNoKnownTypeIsRefused) {
   const Exp tree = std::move(parser::parse_exp("x")->value);
   auto result = interpreter::eval(tree, env);
   ASSERT_FALSE(result);
-  EXPECT_EQ(result.error(), EvalError(VarAccessError(
-                                VarAccessError::ConversionError{"Unsupported value type"})));
+  EXPECT_EQ(result.error(),
+            EvalError(VarAccessError(VarAccessError::ConversionError{"Unsupported value type"})));
   EXPECT_EQ(to_string(result.error()), "Conversion error: Unsupported value type");
 }
 

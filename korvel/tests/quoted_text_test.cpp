@@ -66,12 +66,12 @@ TEST(QuotedTextTest, FailuresReportTheDoubleQuotedForm) {
       {"R'x'", "R'x'"},
       {"'unterminated", "'unterminated"},
       {R"('bad \q')", R"('bad \q')"},
-      {R"('a\"')", R"('a\"')"},        // a double quote needs no escape in apostrophes
-      {R"("a\'")", R"(a\'")"},         // nor an apostrophe in double quotes
-      {R"("bad \q")", R"(bad \q")"},   // unreadable body: right after the opening quote
-      {"\"\\", "\\"},                  // a backslash that ends the input
+      {R"('a\"')", R"('a\"')"},       // a double quote needs no escape in apostrophes
+      {R"("a\'")", R"(a\'")"},        // nor an apostrophe in double quotes
+      {R"("bad \q")", R"(bad \q")"},  // unreadable body: right after the opening quote
+      {"\"\\", "\\"},                 // a backslash that ends the input
       {"\"\\\xc3\xa9\"", "\\\xc3\xa9\""},
-      {"\"unterminated", ""},          // missing closing quote: at the end
+      {"\"unterminated", ""},  // missing closing quote: at the end
       {"r'x", "r'x"},
   };
   for (const Failure& c : cases) {
@@ -84,7 +84,7 @@ TEST(QuotedTextTest, FailuresReportTheDoubleQuotedForm) {
 
 TEST(NonKeywordTest, IdentifiersAndKeywords) {
   const std::pair<std::string_view, std::string_view> accepted[] = {
-      {"abc def", "abc"}, {"_1", "_1"}, {"True", "True"}, {"nulls", "nulls"},
+      {"abc def", "abc"},     {"_1", "_1"},         {"True", "True"},     {"nulls", "nulls"},
       {"trueish", "trueish"}, {"a1_b2.c", "a1_b2"}, {"9lives", "9lives"},
   };
   for (const auto& [input, word] : accepted) {

@@ -12,12 +12,11 @@ namespace {
 TEST(SipHashTest, ReferenceVectors) {
   const std::uint64_t k0 = 0x0706050403020100ULL, k1 = 0x0f0e0d0c0b0a0908ULL;
   const std::uint64_t expected[] = {
-      0xabac0158050fc4dcULL, 0xc9f49bf37d57ca93ULL, 0x82cb9b024dc7d44dULL,
-      0x8bf80ab8e7ddf7fbULL, 0xcf75576088d38328ULL, 0xdef9d52f49533b67ULL,
-      0xc50d2b50c59f22a7ULL, 0xd3927d989bb11140ULL, 0x369095118d299a8eULL,
-      0x25a48eb36c063de4ULL, 0x79de85ee92ff097fULL, 0x70c118c1f94dc352ULL,
-      0x78a384b157b4d9a2ULL, 0x306f760c1229ffa7ULL, 0x605aa111c0f95d34ULL,
-      0xd320d86d2a519956ULL, 0xcc4fdd1a7d908b66ULL,
+      0xabac0158050fc4dcULL, 0xc9f49bf37d57ca93ULL, 0x82cb9b024dc7d44dULL, 0x8bf80ab8e7ddf7fbULL,
+      0xcf75576088d38328ULL, 0xdef9d52f49533b67ULL, 0xc50d2b50c59f22a7ULL, 0xd3927d989bb11140ULL,
+      0x369095118d299a8eULL, 0x25a48eb36c063de4ULL, 0x79de85ee92ff097fULL, 0x70c118c1f94dc352ULL,
+      0x78a384b157b4d9a2ULL, 0x306f760c1229ffa7ULL, 0x605aa111c0f95d34ULL, 0xd320d86d2a519956ULL,
+      0xcc4fdd1a7d908b66ULL,
   };
   std::string input;
   for (std::size_t n = 0; n < std::size(expected); ++n) {

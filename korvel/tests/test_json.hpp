@@ -22,16 +22,16 @@ class Json {
   };
 
   Json() = default;
-  Json(std::nullptr_t) {}                                           // NOLINT
-  Json(bool b) : rep_(b) {}                                         // NOLINT
-  Json(int i) : rep_(std::int64_t{i}) {}                            // NOLINT
-  Json(std::int64_t i) : rep_(i) {}                                 // NOLINT
-  Json(UInt u) : rep_(u.value) {}                                   // NOLINT
-  Json(double d) : rep_(d) {}                                       // NOLINT
-  Json(const char* s) : rep_(std::string(s)) {}                     // NOLINT
-  Json(std::string s) : rep_(std::move(s)) {}                       // NOLINT
-  Json(ArrayType a) : rep_(std::move(a)) {}                         // NOLINT
-  Json(ObjectType o) : rep_(std::move(o)) {}                        // NOLINT
+  Json(std::nullptr_t) {}                        // NOLINT
+  Json(bool b) : rep_(b) {}                      // NOLINT
+  Json(int i) : rep_(std::int64_t{i}) {}         // NOLINT
+  Json(std::int64_t i) : rep_(i) {}              // NOLINT
+  Json(UInt u) : rep_(u.value) {}                // NOLINT
+  Json(double d) : rep_(d) {}                    // NOLINT
+  Json(const char* s) : rep_(std::string(s)) {}  // NOLINT
+  Json(std::string s) : rep_(std::move(s)) {}    // NOLINT
+  Json(ArrayType a) : rep_(std::move(a)) {}      // NOLINT
+  Json(ObjectType o) : rep_(std::move(o)) {}     // NOLINT
 
   static Json array(std::initializer_list<Json> items) { return Json(ArrayType(items)); }
   static Json object(std::initializer_list<std::pair<std::string, Json>> members) {

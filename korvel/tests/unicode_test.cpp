@@ -8,8 +8,8 @@ namespace korvel::unicode {
 namespace {
 
 TEST(UnicodeTest, WhiteSpaceIsExactlyTheListedSet) {
-  const char32_t listed[] = {0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x20, 0x85, 0xA0, 0x1680,
-                             0x2000, 0x200A, 0x2028, 0x2029, 0x202F, 0x205F, 0x3000};
+  const char32_t listed[] = {0x09,   0x0A,   0x0B,   0x0C,   0x0D,   0x20,   0x85,   0xA0,
+                             0x1680, 0x2000, 0x200A, 0x2028, 0x2029, 0x202F, 0x205F, 0x3000};
   for (char32_t c : listed) EXPECT_TRUE(is_white_space(c)) << std::hex << static_cast<unsigned>(c);
   for (char32_t c : {0x08, 0x0E, 0x21, 0x84, 0x200B, 0xFEFF, 0x180E, 0x10FFFF}) {
     EXPECT_FALSE(is_white_space(static_cast<char32_t>(c))) << std::hex << static_cast<unsigned>(c);
@@ -53,10 +53,10 @@ TEST(Utf8Test, DecodesWellFormedAndReplacesMalformedBytes) {
       {"\xc3\xa9", 0xE9, 2},
       {"\xe6\x97\xa5", 0x65E5, 3},
       {"\xf0\x9f\x92\xa9", 0x1F4A9, 4},
-      {"\x80", utf8::kReplacement, 1},          // continuation byte
-      {"\xc3", utf8::kReplacement, 1},          // truncated
-      {"\xc0\x80", utf8::kReplacement, 1},      // overlong
-      {"\xed\xa0\x80", utf8::kReplacement, 1},  // surrogate
+      {"\x80", utf8::kReplacement, 1},              // continuation byte
+      {"\xc3", utf8::kReplacement, 1},              // truncated
+      {"\xc0\x80", utf8::kReplacement, 1},          // overlong
+      {"\xed\xa0\x80", utf8::kReplacement, 1},      // surrogate
       {"\xf4\x90\x80\x80", utf8::kReplacement, 1},  // above U+10FFFF
   };
   for (const Case& c : cases) {

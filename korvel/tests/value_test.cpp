@@ -32,12 +32,21 @@ TEST(ValueTest, TypesAndTheirNames) {
 TEST(ValueTest, Truthiness) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const std::pair<Value, bool> cases[] = {
-      {Value(0), false},         {Value(-1), true},        {Value(0.0), false},
-      {Value(-0.0), false},      {Value(nan), true},       {str(""), false},
-      {str(" "), true},          {str("false"), true},     {Value(Array{}), false},
-      {Value(Object{}), false},  {Value(Array{Value()}), true},
-      {Value(object_of({{"a", Value()}})), true},          {Value(), false},
-      {Value(false), false},     {Value(true), true},
+      {Value(0), false},
+      {Value(-1), true},
+      {Value(0.0), false},
+      {Value(-0.0), false},
+      {Value(nan), true},
+      {str(""), false},
+      {str(" "), true},
+      {str("false"), true},
+      {Value(Array{}), false},
+      {Value(Object{}), false},
+      {Value(Array{Value()}), true},
+      {Value(object_of({{"a", Value()}})), true},
+      {Value(), false},
+      {Value(false), false},
+      {Value(true), true},
   };
   for (const auto& [value, truthy] : cases) {
     EXPECT_EQ(value.is_truthy(), truthy) << debug_string(value);
@@ -152,8 +161,7 @@ TEST(ValueTest, DebugForms) {
       {Value(Object{}), "Object({})"},
       {Value(Array{Value(1), str("a"), Value(Object{})}),
        "Array([Int(1), String(\"a\"), Object({})])"},
-      {Value(object_of({{"b", Value(1)}, {"a", Value()}})),
-       "Object({\"a\": Null, \"b\": Int(1)})"},
+      {Value(object_of({{"b", Value(1)}, {"a", Value()}})), "Object({\"a\": Null, \"b\": Int(1)})"},
   };
   for (const auto& [value, expected] : cases) EXPECT_EQ(debug_string(value), expected);
 }
@@ -165,12 +173,12 @@ TEST(ValueTest, DebugQuoting) {
       {"\x07", R"(String("\u{7}"))"},
       {"\x01\x1f\x7f", R"(String("\u{1}\u{1f}\u{7f}"))"},
       {"\xc2\x80\xc2\x9f", R"(String("\u{80}\u{9f}"))"},
-      {"\xc2\xa0", R"(String("\u{a0}"))"},          // NO-BREAK SPACE, Zs
-      {"\xe2\x80\x8b", R"(String("\u{200b}"))"},    // ZERO WIDTH SPACE, Cf
-      {"\xe2\x80\xa8", R"(String("\u{2028}"))"},    // LINE SEPARATOR, Zl
-      {"\xee\x80\x80", R"(String("\u{e000}"))"},    // private use, Co
+      {"\xc2\xa0", R"(String("\u{a0}"))"},              // NO-BREAK SPACE, Zs
+      {"\xe2\x80\x8b", R"(String("\u{200b}"))"},        // ZERO WIDTH SPACE, Cf
+      {"\xe2\x80\xa8", R"(String("\u{2028}"))"},        // LINE SEPARATOR, Zl
+      {"\xee\x80\x80", R"(String("\u{e000}"))"},        // private use, Co
       {"\xf4\x8f\xbf\xbf", R"(String("\u{10ffff}"))"},  // unassigned, Cn
-      {"e\xcc\x81", R"(String("e\u{301}"))"},       // combining acute, Grapheme_Extend
+      {"e\xcc\x81", R"(String("e\u{301}"))"},           // combining acute, Grapheme_Extend
       {"\xc3\xa9\xe6\x97\xa5", "String(\"\xc3\xa9\xe6\x97\xa5\")"},  // printable text
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(debug_string(str(text)), expected);

@@ -1,9 +1,10 @@
 // Exp: an expression compiled once and evaluated any number of times.
 
+#include "korvel/exp.hpp"
+
 #include "args.hpp"
 #include "errors.hpp"
 #include "korvel/env.hpp"
-#include "korvel/exp.hpp"
 #include "korvel/interpreter.hpp"
 #include "korvel/parser.hpp"
 #include "korvel/unicode_blanks.hpp"

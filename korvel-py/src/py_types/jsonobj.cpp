@@ -91,7 +91,8 @@ class Extractor {
       out = PyJsonValue::boolean(object == Py_True);
       return true;
     }
-    if (type == &PyLong_Type) return extract_exact_int(object, out) || extract_structure(object, out);
+    if (type == &PyLong_Type)
+      return extract_exact_int(object, out) || extract_structure(object, out);
     if (type == &PyFloat_Type) {
       out = PyJsonValue::real(PyFloat_AS_DOUBLE(object));
       return true;
@@ -102,8 +103,7 @@ class Extractor {
     if (type == &PyDict_Type) return extract_mapping(object, out);
 
     return extract_numpy_bool(object, out) || extract_u64(object, out) ||
-           extract_i64(object, out) || extract_float(object, out) ||
-           extract_structure(object, out);
+           extract_i64(object, out) || extract_float(object, out) || extract_structure(object, out);
   }
 
  private:
@@ -211,7 +211,8 @@ class Extractor {
                              : is_abc_instance(object, sequence_class, "Sequence");
     if (sequence < 0) return false;
     if (sequence > 0) return extract_sequence(object, out);
-    const int mapping = PyDict_Check(object) ? 1 : is_abc_instance(object, mapping_class, "Mapping");
+    const int mapping =
+        PyDict_Check(object) ? 1 : is_abc_instance(object, mapping_class, "Mapping");
     if (mapping < 0) return false;
     if (mapping > 0) return extract_mapping(object, out);
     Ref name = Ref::steal(PyType_GetName(Py_TYPE(object)));
@@ -307,22 +308,14 @@ class PythonBuilder {
  public:
   Ref build(const PyJsonValue& value) {
     switch (value.kind()) {
-      case PyJsonValue::kNull:
-        return Ref::new_ref(Py_None);
-      case PyJsonValue::kBool:
-        return Ref::new_ref(*value.as_bool() ? Py_True : Py_False);
-      case PyJsonValue::kUInt:
-        return Ref::steal(PyLong_FromUnsignedLongLong(*value.as_u64()));
-      case PyJsonValue::kInt:
-        return Ref::steal(PyLong_FromLongLong(*value.as_i64()));
-      case PyJsonValue::kFloat:
-        return Ref::steal(PyFloat_FromDouble(*value.as_f64()));
-      case PyJsonValue::kString:
-        return text(*value.as_str());
-      case PyJsonValue::kArray:
-        return build_list(*value.as_array());
-      case PyJsonValue::kObject:
-        return build_dict(*value.as_object());
+      case PyJsonValue::kNull: return Ref::new_ref(Py_None);
+      case PyJsonValue::kBool: return Ref::new_ref(*value.as_bool() ? Py_True : Py_False);
+      case PyJsonValue::kUInt: return Ref::steal(PyLong_FromUnsignedLongLong(*value.as_u64()));
+      case PyJsonValue::kInt: return Ref::steal(PyLong_FromLongLong(*value.as_i64()));
+      case PyJsonValue::kFloat: return Ref::steal(PyFloat_FromDouble(*value.as_f64()));
+      case PyJsonValue::kString: return text(*value.as_str());
+      case PyJsonValue::kArray: return build_list(*value.as_array());
+      case PyJsonValue::kObject: return build_dict(*value.as_object());
     }
     internal_stop("Unknown JSON value kind");
   }
@@ -376,14 +369,10 @@ Ref PyJsonValue::into_pyobject() const { return PythonBuilder().build(*this); }
 
 PyJsonValue PyJsonValue::from(Value value) {
   switch (value.tag()) {
-    case Value::kInt:
-      return sint(*value.get_if<std::int64_t>());
-    case Value::kFloat:
-      return real(*value.get_if<double>());
-    case Value::kBool:
-      return boolean(*value.get_if<bool>());
-    case Value::kString:
-      return string(std::move(*value.get_if<Text>()).into_string());
+    case Value::kInt: return sint(*value.get_if<std::int64_t>());
+    case Value::kFloat: return real(*value.get_if<double>());
+    case Value::kBool: return boolean(*value.get_if<bool>());
+    case Value::kString: return string(std::move(*value.get_if<Text>()).into_string());
     case Value::kArray: {
       Array& items = *value.get_if<Array>();
       ArrayType converted;
@@ -401,26 +390,17 @@ PyJsonValue PyJsonValue::from(Value value) {
       }
       return object(std::move(converted));
     }
-    case Value::kNull:
-      return null();
+    case Value::kNull: return null();
   }
   internal_stop("Unknown value kind");
 }
 
 void PyJsonValue::write_debug(std::string& out) const {
   switch (kind()) {
-    case kNull:
-      out.append("Null");
-      return;
-    case kBool:
-      out.append(*as_bool() ? "Bool(true)" : "Bool(false)");
-      return;
-    case kUInt:
-      out.append("UInt(").append(std::to_string(*as_u64())).append(")");
-      return;
-    case kInt:
-      out.append("Int(").append(std::to_string(*as_i64())).append(")");
-      return;
+    case kNull: out.append("Null"); return;
+    case kBool: out.append(*as_bool() ? "Bool(true)" : "Bool(false)"); return;
+    case kUInt: out.append("UInt(").append(std::to_string(*as_u64())).append(")"); return;
+    case kInt: out.append("Int(").append(std::to_string(*as_i64())).append(")"); return;
     case kFloat:
       out.append("Float(");
       write_debug_float(out, *as_f64());

@@ -1,6 +1,8 @@
 // VarAccess: an access path that reads or replaces a value inside JSON-like
 // data, compared and hashed by its steps.
 
+#include "korvel/var.hpp"
+
 #include <utility>
 
 #include "args.hpp"
@@ -9,7 +11,6 @@
 #include "korvel/env.hpp"
 #include "korvel/parser.hpp"
 #include "korvel/siphash.hpp"
-#include "korvel/var.hpp"
 #include "py_types/bindings.hpp"
 #include "py_types/class_types.hpp"
 #include "py_types/jsonobj.hpp"
@@ -75,7 +76,9 @@ Py_hash_t hash_path(const VarAccess& path) {
   return hash == -1 ? -2 : hash;
 }
 
-void raise_access_error(VarAccessError error) { PyKorvelError(EvalError(std::move(error))).raise(); }
+void raise_access_error(VarAccessError error) {
+  PyKorvelError(EvalError(std::move(error))).raise();
+}
 
 const PyVarAccess* receiver(PyObject* self) {
   const PyVarAccess* instance = as_instance<PyVarAccess>(self);
@@ -95,8 +98,7 @@ PyObject* var_access_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     static constexpr Signature kSignature{"VarAccess.__new__()", kNames, 1, 1};
     PyObject* arguments[1];
     if (!bind_arguments(kSignature, args, kwargs, arguments)) return nullptr;
-    const std::optional<std::string_view> text =
-        text_argument(Borrowed(arguments[0]), "accessor");
+    const std::optional<std::string_view> text = text_argument(Borrowed(arguments[0]), "accessor");
     if (!text) return nullptr;
 
     ParseResult<VarAccess> parsed = parser::parse_variable_name(*text);
@@ -160,8 +162,8 @@ PyObject* var_access_replace(PyObject* self, PyObject* const* args, Py_ssize_t n
   });
 }
 
-PyObject* var_access_access_from_bindings(PyObject* self, PyObject* const* args,
-                                          Py_ssize_t nargs, PyObject* kwnames) {
+PyObject* var_access_access_from_bindings(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                                          PyObject* kwnames) {
   return guard<PyObject*>(nullptr, [&]() -> PyObject* {
     static constexpr const char* kNames[] = {"bindings"};
     static constexpr Signature kSignature{"VarAccess.access_from_bindings()", kNames, 1, 1};

@@ -38,12 +38,12 @@ struct VarAccessError {
     friend bool operator==(const ConversionError&, const ConversionError&) = default;
   };
 
-  using Case =
-      std::variant<Empty, VariableNotFound, KeyNotFound, TypeError, IndexOutOfBounds, ConversionError>;
+  using Case = std::variant<Empty, VariableNotFound, KeyNotFound, TypeError, IndexOutOfBounds,
+                            ConversionError>;
 
   template <class C>
-    requires std::is_constructible_v<Case, C&&>
-  VarAccessError(C&& c) : error(std::forward<C>(c)) {}  // NOLINT(google-explicit-constructor)
+  VarAccessError(C&& c)  // NOLINT(google-explicit-constructor)
+      requires std::is_constructible_v<Case, C&&> : error(std::forward<C>(c)) {}
 
   Case error;
 
@@ -94,8 +94,8 @@ struct EvalError {
                             RegexError, ArgumentError, AsyncInSyncContext, Custom>;
 
   template <class C>
-    requires std::is_constructible_v<Case, C&&>
-  EvalError(C&& c) : error(std::forward<C>(c)) {}  // NOLINT(google-explicit-constructor)
+  EvalError(C&& c)  // NOLINT(google-explicit-constructor)
+      requires std::is_constructible_v<Case, C&&> : error(std::forward<C>(c)) {}
 
   Case error;
 

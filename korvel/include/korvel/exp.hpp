@@ -20,7 +20,20 @@ class Exp {
  public:
   // The variants in declared order; kind() gives the tag.
   enum Kind : std::size_t {
-    kLiteral, kCall, kVariable, kNot, kOr, kAnd, kEq, kNeq, kGt, kLt, kGeq, kLeq, kArray, kObject,
+    kLiteral,
+    kCall,
+    kVariable,
+    kNot,
+    kOr,
+    kAnd,
+    kEq,
+    kNeq,
+    kGt,
+    kLt,
+    kGeq,
+    kLeq,
+    kArray,
+    kObject
   };
 
   struct Not {
@@ -52,12 +65,12 @@ class Exp {
     friend bool operator==(const Object&, const Object&);
   };
 
-  using Node = std::variant<Value, FunctionItem, VarAccess, Not, Or, And, Eq, Neq, Gt, Lt, Geq,
-                            Leq, Array, Object>;
+  using Node = std::variant<Value, FunctionItem, VarAccess, Not, Or, And, Eq, Neq, Gt, Lt, Geq, Leq,
+                            Array, Object>;
 
   template <class T>
-    requires std::is_constructible_v<Node, T&&>
-  Exp(T&& node) : node_(std::forward<T>(node)) {}  // NOLINT(google-explicit-constructor)
+  Exp(T&& node)  // NOLINT(google-explicit-constructor)
+      requires std::is_constructible_v<Node, T&&> : node_(std::forward<T>(node)) {}
 
   // Copying, comparing and releasing walk chains of operators (a || b || c
   // nests to the left) in a loop, so that a long chain costs no stack depth.

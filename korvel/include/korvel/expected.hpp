@@ -30,8 +30,8 @@ template <class T, class E>
 class [[nodiscard]] Expected {
  public:
   template <class U = T>
-    requires std::is_constructible_v<T, U&&>
   Expected(U&& value)  // NOLINT(google-explicit-constructor)
+      requires std::is_constructible_v<T, U&&>
       : rep_(std::in_place_index<0>, std::forward<U>(value)) {}
 
   template <class G>

@@ -48,7 +48,8 @@ class FnCallback {
 };
 
 // Builtin names to callables. Keys are static text; lookups match exactly.
-using FunctionTable = std::unordered_map<std::string_view, FnCallback, RandomState, std::equal_to<>>;
+using FunctionTable =
+    std::unordered_map<std::string_view, FnCallback, RandomState, std::equal_to<>>;
 
 // The process-wide table of the fifteen builtins, built on first use under a
 // once-guard and never changed afterwards.

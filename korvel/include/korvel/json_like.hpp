@@ -25,29 +25,29 @@ namespace korvel {
 template <class V>
 concept JsonLike = std::copy_constructible<V> &&  // a deep copy
     requires(const V& value, V&& owned, std::string_view key, std::string& out) {
-      typename V::ArrayType;
-      typename V::ObjectType;
-      { V::null() } -> std::same_as<V>;
-      { value.is_null() } -> std::same_as<bool>;
-      { value.write_debug(out) } -> std::same_as<void>;
-      // The member whose key has exactly these bytes; null for a missing key
-      // and for anything that is not an object.
-      { value.get_member(key) } -> std::same_as<const V*>;
-      { value.is_object() } -> std::same_as<bool>;
-      { value.as_object() } -> std::same_as<const typename V::ObjectType*>;
-      { std::move(owned).into_object() } -> std::same_as<std::optional<typename V::ObjectType>>;
-      { value.is_array() } -> std::same_as<bool>;
-      { value.as_array() } -> std::same_as<const typename V::ArrayType*>;
-      { std::move(owned).into_array() } -> std::same_as<std::optional<typename V::ArrayType>>;
-      { value.is_string() } -> std::same_as<bool>;
-      { value.as_str() } -> std::same_as<std::optional<std::string_view>>;
-      { std::move(owned).into_string() } -> std::same_as<std::optional<std::string>>;
-      // A signed integer, or an unsigned one not above 2^63-1.
-      { value.as_i64() } -> std::same_as<std::optional<std::int64_t>>;
-      { value.as_u64() } -> std::same_as<std::optional<std::uint64_t>>;
-      { value.as_f64() } -> std::same_as<std::optional<double>>;
-      { value.as_bool() } -> std::same_as<std::optional<bool>>;
-    };
+  typename V::ArrayType;
+  typename V::ObjectType;
+  { V::null() } -> std::same_as<V>;
+  { value.is_null() } -> std::same_as<bool>;
+  { value.write_debug(out) } -> std::same_as<void>;
+  // The member whose key has exactly these bytes; null for a missing key
+  // and for anything that is not an object.
+  { value.get_member(key) } -> std::same_as<const V*>;
+  { value.is_object() } -> std::same_as<bool>;
+  { value.as_object() } -> std::same_as<const typename V::ObjectType*>;
+  { std::move(owned).into_object() } -> std::same_as<std::optional<typename V::ObjectType>>;
+  { value.is_array() } -> std::same_as<bool>;
+  { value.as_array() } -> std::same_as<const typename V::ArrayType*>;
+  { std::move(owned).into_array() } -> std::same_as<std::optional<typename V::ArrayType>>;
+  { value.is_string() } -> std::same_as<bool>;
+  { value.as_str() } -> std::same_as<std::optional<std::string_view>>;
+  { std::move(owned).into_string() } -> std::same_as<std::optional<std::string>>;
+  // A signed integer, or an unsigned one not above 2^63-1.
+  { value.as_i64() } -> std::same_as<std::optional<std::int64_t>>;
+  { value.as_u64() } -> std::same_as<std::optional<std::uint64_t>>;
+  { value.as_f64() } -> std::same_as<std::optional<double>>;
+  { value.as_bool() } -> std::same_as<std::optional<bool>>;
+};
 
 namespace json_like_detail {
 

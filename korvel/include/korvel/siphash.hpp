@@ -27,9 +27,9 @@ class SipHasher13 {
   void compress(std::uint64_t block);
 
   std::uint64_t v0_, v1_, v2_, v3_;
-  std::uint64_t tail_ = 0;       // the bytes of an unfinished block, little-endian
+  std::uint64_t tail_ = 0;  // the bytes of an unfinished block, little-endian
   std::size_t tail_size_ = 0;
-  std::uint64_t length_ = 0;     // all bytes written, modulo 2^64
+  std::uint64_t length_ = 0;  // all bytes written, modulo 2^64
 };
 
 // A hash functor for maps keyed by text. Each instance draws fresh keys, so

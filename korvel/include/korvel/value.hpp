@@ -76,14 +76,15 @@ class Value {
   Value() : rep_(Null{}) {}
   Value(std::int64_t i) : rep_(i) {}  // NOLINT(google-explicit-constructor)
   template <std::signed_integral I>
-    requires(!std::same_as<I, std::int64_t>)
-  Value(I i) : rep_(std::int64_t{i}) {}  // NOLINT(google-explicit-constructor)
-  Value(double d) : rep_(d) {}           // NOLINT(google-explicit-constructor)
-  Value(bool b) : rep_(b) {}             // NOLINT(google-explicit-constructor)
-  Value(Text t) : rep_(std::move(t)) {}  // NOLINT(google-explicit-constructor)
-  Value(Array a) : rep_(std::move(a)) {}     // NOLINT(google-explicit-constructor)
-  Value(Object o) : rep_(std::move(o)) {}    // NOLINT(google-explicit-constructor)
-  Value(Null n) : rep_(n) {}                 // NOLINT(google-explicit-constructor)
+  Value(I i)  // NOLINT(google-explicit-constructor)
+      requires(!std::same_as<I, std::int64_t>)
+      : rep_(std::int64_t{i}) {}
+  Value(double d) : rep_(d) {}             // NOLINT(google-explicit-constructor)
+  Value(bool b) : rep_(b) {}               // NOLINT(google-explicit-constructor)
+  Value(Text t) : rep_(std::move(t)) {}    // NOLINT(google-explicit-constructor)
+  Value(Array a) : rep_(std::move(a)) {}   // NOLINT(google-explicit-constructor)
+  Value(Object o) : rep_(std::move(o)) {}  // NOLINT(google-explicit-constructor)
+  Value(Null n) : rep_(n) {}               // NOLINT(google-explicit-constructor)
   // A character pointer would otherwise silently become a Bool.
   Value(const char*) = delete;
 

@@ -67,8 +67,8 @@ ParseResult<Text> parse_form(std::string_view input, std::string_view opening, c
                              bool raw) {
   if (!input.starts_with(opening)) return parse_failure(input, ErrorKind::Char);
   const std::string_view after_open = input.substr(opening.size());
-  std::optional<Body> body = raw ? read_raw_body(after_open, quote)
-                                 : read_escaped_body(after_open, quote);
+  std::optional<Body> body =
+      raw ? read_raw_body(after_open, quote) : read_escaped_body(after_open, quote);
   if (!body || body->rest.size() == after_open.size()) {
     body = Body{after_open, Text()};
   }

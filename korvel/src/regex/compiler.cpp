@@ -62,14 +62,10 @@ constexpr Size kOneState = {kState, 1};
 
 Size size_of(const Hir& hir, const std::vector<CodePointSet>& sets) {
   switch (hir.kind) {
-    case Kind::kEmpty:
-      return {};
-    case Kind::kLiteral:
-      return {kState * utf8::encoded_length(hir.c), 1};
-    case Kind::kClass:
-      return {class_size(sets[hir.set]), 1};
-    case Kind::kLook:
-      return kOneState;
+    case Kind::kEmpty: return {};
+    case Kind::kLiteral: return {kState * utf8::encoded_length(hir.c), 1};
+    case Kind::kClass: return {class_size(sets[hir.set]), 1};
+    case Kind::kLook: return kOneState;
     case Kind::kCapture: {
       Size size = size_of(hir.subs[0], sets);
       size += {2 * kState, 0};
@@ -105,12 +101,9 @@ Size size_of(const Hir& hir, const std::vector<CodePointSet>& sets) {
 
 bool is_anchored_start(const Hir& hir) {
   switch (hir.kind) {
-    case Kind::kLook:
-      return hir.look == hir::Look::kStart;
-    case Kind::kCapture:
-      return is_anchored_start(hir.subs[0]);
-    case Kind::kRepetition:
-      return hir.min > 0 && is_anchored_start(hir.subs[0]);
+    case Kind::kLook: return hir.look == hir::Look::kStart;
+    case Kind::kCapture: return is_anchored_start(hir.subs[0]);
+    case Kind::kRepetition: return hir.min > 0 && is_anchored_start(hir.subs[0]);
     case Kind::kConcat:
       for (const Hir& sub : hir.subs) {
         if (sub.kind == Kind::kEmpty) continue;
@@ -120,8 +113,7 @@ bool is_anchored_start(const Hir& hir) {
       return false;
     case Kind::kAlternation:
       return std::all_of(hir.subs.begin(), hir.subs.end(), is_anchored_start);
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -131,13 +123,9 @@ bool is_anchored_start(const Hir& hir) {
 bool collect_prefix(const Hir& hir, std::string& prefix) {
   switch (hir.kind) {
     case Kind::kEmpty:
-    case Kind::kLook:
-      return true;
-    case Kind::kLiteral:
-      utf8::append(prefix, hir.c);
-      return true;
-    case Kind::kCapture:
-      return collect_prefix(hir.subs[0], prefix);
+    case Kind::kLook: return true;
+    case Kind::kLiteral: utf8::append(prefix, hir.c); return true;
+    case Kind::kCapture: return collect_prefix(hir.subs[0], prefix);
     case Kind::kConcat:
       for (const Hir& sub : hir.subs) {
         if (!collect_prefix(sub, prefix)) return false;
@@ -146,8 +134,7 @@ bool collect_prefix(const Hir& hir, std::string& prefix) {
     case Kind::kRepetition:
       if (hir.min > 0) collect_prefix(hir.subs[0], prefix);
       return false;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -157,29 +144,16 @@ class Emitter {
 
   void emit(const Hir& hir) {
     switch (hir.kind) {
-      case Kind::kEmpty:
-        return;
-      case Kind::kLiteral:
-        add(Op::kChar, hir.c);
-        return;
-      case Kind::kClass:
-        add(Op::kClass, hir.set);
-        return;
-      case Kind::kLook:
-        program_.insts[add(Op::kLook, 0)].look = hir.look;
-        return;
-      case Kind::kCapture:
-        emit(hir.subs[0]);
-        return;
+      case Kind::kEmpty: return;
+      case Kind::kLiteral: add(Op::kChar, hir.c); return;
+      case Kind::kClass: add(Op::kClass, hir.set); return;
+      case Kind::kLook: program_.insts[add(Op::kLook, 0)].look = hir.look; return;
+      case Kind::kCapture: emit(hir.subs[0]); return;
       case Kind::kConcat:
         for (const Hir& sub : hir.subs) emit(sub);
         return;
-      case Kind::kAlternation:
-        emit_alternation(hir);
-        return;
-      case Kind::kRepetition:
-        emit_repetition(hir);
-        return;
+      case Kind::kAlternation: emit_alternation(hir); return;
+      case Kind::kRepetition: emit_repetition(hir); return;
     }
   }
 

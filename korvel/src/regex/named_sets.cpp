@@ -171,34 +171,20 @@ CodePointSet ascii_set(ast::AsciiKind kind) {
   static constexpr Range kUpper[] = {{'A', 'Z'}};
   static constexpr Range kXdigit[] = {{'0', '9'}, {'A', 'F'}, {'a', 'f'}};
   switch (kind) {
-    case AsciiKind::kAlnum:
-      return CodePointSet::borrowed(kAlnum);
-    case AsciiKind::kAlpha:
-      return CodePointSet::borrowed(kAlpha);
-    case AsciiKind::kAscii:
-      return CodePointSet::borrowed(kAscii);
-    case AsciiKind::kBlank:
-      return CodePointSet::borrowed(kBlank);
-    case AsciiKind::kCntrl:
-      return CodePointSet::borrowed(kCntrl);
-    case AsciiKind::kDigit:
-      return CodePointSet::borrowed(kAsciiDigit);
-    case AsciiKind::kGraph:
-      return CodePointSet::borrowed(kGraph);
-    case AsciiKind::kLower:
-      return CodePointSet::borrowed(kLower);
-    case AsciiKind::kPrint:
-      return CodePointSet::borrowed(kPrint);
-    case AsciiKind::kPunct:
-      return CodePointSet::borrowed(kPunct);
-    case AsciiKind::kSpace:
-      return CodePointSet::borrowed(kAsciiSpace);
-    case AsciiKind::kUpper:
-      return CodePointSet::borrowed(kUpper);
-    case AsciiKind::kWord:
-      return CodePointSet::borrowed(kAsciiWord);
-    case AsciiKind::kXdigit:
-      return CodePointSet::borrowed(kXdigit);
+    case AsciiKind::kAlnum: return CodePointSet::borrowed(kAlnum);
+    case AsciiKind::kAlpha: return CodePointSet::borrowed(kAlpha);
+    case AsciiKind::kAscii: return CodePointSet::borrowed(kAscii);
+    case AsciiKind::kBlank: return CodePointSet::borrowed(kBlank);
+    case AsciiKind::kCntrl: return CodePointSet::borrowed(kCntrl);
+    case AsciiKind::kDigit: return CodePointSet::borrowed(kAsciiDigit);
+    case AsciiKind::kGraph: return CodePointSet::borrowed(kGraph);
+    case AsciiKind::kLower: return CodePointSet::borrowed(kLower);
+    case AsciiKind::kPrint: return CodePointSet::borrowed(kPrint);
+    case AsciiKind::kPunct: return CodePointSet::borrowed(kPunct);
+    case AsciiKind::kSpace: return CodePointSet::borrowed(kAsciiSpace);
+    case AsciiKind::kUpper: return CodePointSet::borrowed(kUpper);
+    case AsciiKind::kWord: return CodePointSet::borrowed(kAsciiWord);
+    case AsciiKind::kXdigit: return CodePointSet::borrowed(kXdigit);
   }
   return {};
 }

@@ -271,9 +271,7 @@ class Parser {
         case ')':
           if (!pop_group(concat)) return false;
           break;
-        case '|':
-          push_alternate(concat);
-          break;
+        case '|': push_alternate(concat); break;
         case '[': {
           NodeId cls;
           if (!parse_set_class(cls)) return false;
@@ -475,29 +473,14 @@ class Parser {
 
   bool parse_flag(std::uint8_t& flag) {
     switch (ch()) {
-      case 'i':
-        flag = ast::kCaseInsensitive;
-        return true;
-      case 'm':
-        flag = ast::kMultiLine;
-        return true;
-      case 's':
-        flag = ast::kDotMatchesNewLine;
-        return true;
-      case 'U':
-        flag = ast::kSwapGreed;
-        return true;
-      case 'u':
-        flag = ast::kUnicode;
-        return true;
-      case 'R':
-        flag = ast::kCrlf;
-        return true;
-      case 'x':
-        flag = ast::kIgnoreWhitespace;
-        return true;
-      default:
-        return fail(ErrorKind::kFlagUnrecognized, span_char());
+      case 'i': flag = ast::kCaseInsensitive; return true;
+      case 'm': flag = ast::kMultiLine; return true;
+      case 's': flag = ast::kDotMatchesNewLine; return true;
+      case 'U': flag = ast::kSwapGreed; return true;
+      case 'u': flag = ast::kUnicode; return true;
+      case 'R': flag = ast::kCrlf; return true;
+      case 'x': flag = ast::kIgnoreWhitespace; return true;
+      default: return fail(ErrorKind::kFlagUnrecognized, span_char());
     }
   }
 
@@ -605,11 +588,8 @@ class Parser {
 
   bool parse_primitive(Node& node) {
     switch (ch()) {
-      case '\\':
-        return parse_escape(node);
-      case '.':
-        node.kind = Kind::kDot;
-        break;
+      case '\\': return parse_escape(node);
+      case '.': node.kind = Kind::kDot; break;
       case '^':
         node.kind = Kind::kAssertion;
         node.assertion = ast::AssertionKind::kStartLine;
@@ -665,45 +645,22 @@ class Parser {
       return true;
     }
     switch (c) {
-      case 'a':
-        node.c = 0x07;
-        return true;
-      case 'f':
-        node.c = 0x0C;
-        return true;
-      case 't':
-        node.c = '\t';
-        return true;
-      case 'n':
-        node.c = '\n';
-        return true;
-      case 'r':
-        node.c = '\r';
-        return true;
-      case 'v':
-        node.c = 0x0B;
-        return true;
-      default:
-        break;
+      case 'a': node.c = 0x07; return true;
+      case 'f': node.c = 0x0C; return true;
+      case 't': node.c = '\t'; return true;
+      case 'n': node.c = '\n'; return true;
+      case 'r': node.c = '\r'; return true;
+      case 'v': node.c = 0x0B; return true;
+      default: break;
     }
     using ast::AssertionKind;
     node.kind = Kind::kAssertion;
     switch (c) {
-      case 'A':
-        node.assertion = AssertionKind::kStartText;
-        return true;
-      case 'z':
-        node.assertion = AssertionKind::kEndText;
-        return true;
-      case 'B':
-        node.assertion = AssertionKind::kNotWordBoundary;
-        return true;
-      case '<':
-        node.assertion = AssertionKind::kWordStart;
-        return true;
-      case '>':
-        node.assertion = AssertionKind::kWordEnd;
-        return true;
+      case 'A': node.assertion = AssertionKind::kStartText; return true;
+      case 'z': node.assertion = AssertionKind::kEndText; return true;
+      case 'B': node.assertion = AssertionKind::kNotWordBoundary; return true;
+      case '<': node.assertion = AssertionKind::kWordStart; return true;
+      case '>': node.assertion = AssertionKind::kWordEnd; return true;
       case 'b':
         node.assertion = AssertionKind::kWordBoundary;
         if (!is_eof() && ch() == '{') {
@@ -712,8 +669,7 @@ class Parser {
           if (special) node.span.end = pos_;
         }
         return true;
-      default:
-        return fail(ErrorKind::kEscapeUnrecognized, node.span);
+      default: return fail(ErrorKind::kEscapeUnrecognized, node.span);
     }
   }
 
@@ -1126,10 +1082,8 @@ class Parser {
       case Kind::kAlternation:
       case Kind::kConcat:
       case Kind::kClassUnion:
-      case Kind::kClassSetOp:
-        return true;
-      default:
-        return false;
+      case Kind::kClassSetOp: return true;
+      default: return false;
     }
   }
 

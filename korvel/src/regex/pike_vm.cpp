@@ -39,40 +39,25 @@ bool is_word_unicode(char32_t c) {
 // Whether `look` holds between the characters `before` and `after`.
 bool look_holds(Look look, char32_t before, char32_t after) {
   switch (look) {
-    case Look::kStart:
-      return before == kNone;
-    case Look::kEnd:
-      return after == kNone;
-    case Look::kStartLF:
-      return before == kNone || before == '\n';
-    case Look::kEndLF:
-      return after == kNone || after == '\n';
+    case Look::kStart: return before == kNone;
+    case Look::kEnd: return after == kNone;
+    case Look::kStartLF: return before == kNone || before == '\n';
+    case Look::kEndLF: return after == kNone || after == '\n';
     case Look::kStartCRLF:
       return before == kNone || before == '\n' || (before == '\r' && after != '\n');
     case Look::kEndCRLF:
       return after == kNone || after == '\r' || (after == '\n' && before != '\r');
-    case Look::kWordUnicode:
-      return is_word_unicode(before) != is_word_unicode(after);
-    case Look::kWordUnicodeNegate:
-      return is_word_unicode(before) == is_word_unicode(after);
-    case Look::kWordStartUnicode:
-      return !is_word_unicode(before) && is_word_unicode(after);
-    case Look::kWordEndUnicode:
-      return is_word_unicode(before) && !is_word_unicode(after);
-    case Look::kWordStartHalfUnicode:
-      return !is_word_unicode(before);
-    case Look::kWordEndHalfUnicode:
-      return !is_word_unicode(after);
-    case Look::kWordAscii:
-      return is_word_ascii(before) != is_word_ascii(after);
-    case Look::kWordStartAscii:
-      return !is_word_ascii(before) && is_word_ascii(after);
-    case Look::kWordEndAscii:
-      return is_word_ascii(before) && !is_word_ascii(after);
-    case Look::kWordStartHalfAscii:
-      return !is_word_ascii(before);
-    case Look::kWordEndHalfAscii:
-      return !is_word_ascii(after);
+    case Look::kWordUnicode: return is_word_unicode(before) != is_word_unicode(after);
+    case Look::kWordUnicodeNegate: return is_word_unicode(before) == is_word_unicode(after);
+    case Look::kWordStartUnicode: return !is_word_unicode(before) && is_word_unicode(after);
+    case Look::kWordEndUnicode: return is_word_unicode(before) && !is_word_unicode(after);
+    case Look::kWordStartHalfUnicode: return !is_word_unicode(before);
+    case Look::kWordEndHalfUnicode: return !is_word_unicode(after);
+    case Look::kWordAscii: return is_word_ascii(before) != is_word_ascii(after);
+    case Look::kWordStartAscii: return !is_word_ascii(before) && is_word_ascii(after);
+    case Look::kWordEndAscii: return is_word_ascii(before) && !is_word_ascii(after);
+    case Look::kWordStartHalfAscii: return !is_word_ascii(before);
+    case Look::kWordEndHalfAscii: return !is_word_ascii(after);
   }
   return false;
 }
@@ -155,11 +140,8 @@ class Vm {
       if (!insert(pc)) continue;
       const Inst& inst = program_.insts[pc];
       switch (inst.op) {
-        case Op::kMatch:
-          return true;
-        case Op::kJump:
-          stack_[depth++] = inst.out;
-          break;
+        case Op::kMatch: return true;
+        case Op::kJump: stack_[depth++] = inst.out; break;
         case Op::kSplit:
           stack_[depth++] = inst.arg;
           stack_[depth++] = inst.out;
@@ -168,8 +150,7 @@ class Vm {
           if (look_holds(inst.look, before, after)) stack_[depth++] = inst.out;
           break;
         case Op::kChar:
-        case Op::kClass:
-          break;
+        case Op::kClass: break;
       }
     }
     return false;

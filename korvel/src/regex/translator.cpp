@@ -47,20 +47,15 @@ class Translator {
   bool expr(NodeId id, Hir& out) {
     const Node& node = ast_[id];
     switch (node.kind) {
-      case Kind::kEmpty:
-        out = hir::empty();
-        return true;
+      case Kind::kEmpty: out = hir::empty(); return true;
       case Kind::kSetFlags:
         // Lasts to the end of the enclosing group, across later branches.
         flags_ = node.flags.apply(flags_);
         out = hir::empty();
         return true;
-      case Kind::kLiteral:
-        return literal(node, out);
-      case Kind::kDot:
-        return dot(node, out);
-      case Kind::kAssertion:
-        return assertion(node, out);
+      case Kind::kLiteral: return literal(node, out);
+      case Kind::kDot: return dot(node, out);
+      case Kind::kAssertion: return assertion(node, out);
       case Kind::kUnicodeClass:
       case Kind::kPerlClass:
       case Kind::kBracketedClass: {
@@ -98,8 +93,7 @@ class Translator {
                                          : hir::alternation(std::move(subs));
         return true;
       }
-      default:
-        break;
+      default: break;
     }
     return true;  // class set items never stand outside a bracket
   }
@@ -155,15 +149,9 @@ class Translator {
       case AssertionKind::kEndLine:
         look = !multi_line ? Look::kEnd : crlf ? Look::kEndCRLF : Look::kEndLF;
         break;
-      case AssertionKind::kStartText:
-        look = Look::kStart;
-        break;
-      case AssertionKind::kEndText:
-        look = Look::kEnd;
-        break;
-      case AssertionKind::kWordBoundary:
-        look = u ? Look::kWordUnicode : Look::kWordAscii;
-        break;
+      case AssertionKind::kStartText: look = Look::kStart; break;
+      case AssertionKind::kEndText: look = Look::kEnd; break;
+      case AssertionKind::kWordBoundary: look = u ? Look::kWordUnicode : Look::kWordAscii; break;
       case AssertionKind::kNotWordBoundary:
         // An ASCII non-boundary holds between the bytes of one character.
         if (!u) return fail(ErrorKind::kInvalidUtf8, node.span);
@@ -172,9 +160,7 @@ class Translator {
       case AssertionKind::kWordStart:
         look = u ? Look::kWordStartUnicode : Look::kWordStartAscii;
         break;
-      case AssertionKind::kWordEnd:
-        look = u ? Look::kWordEndUnicode : Look::kWordEndAscii;
-        break;
+      case AssertionKind::kWordEnd: look = u ? Look::kWordEndUnicode : Look::kWordEndAscii; break;
       case AssertionKind::kWordStartHalf:
         look = u ? Look::kWordStartHalfUnicode : Look::kWordStartHalfAscii;
         break;
@@ -211,9 +197,7 @@ class Translator {
   bool class_item(NodeId id, CodePointSet& out) {
     const Node& node = ast_[id];
     switch (node.kind) {
-      case Kind::kEmpty:
-        out = CodePointSet();
-        return true;
+      case Kind::kEmpty: out = CodePointSet(); return true;
       case Kind::kLiteral:
         if (!class_literal(node)) return false;
         out = CodePointSet::from_ranges({{node.c, node.c}});
@@ -227,18 +211,13 @@ class Translator {
       case Kind::kAsciiClass:
         out = ascii_set(node.ascii);
         return fold_and_negate(out, node.negated, node.span);
-      case Kind::kUnicodeClass:
-        return unicode_class(node, out);
-      case Kind::kPerlClass:
-        return perl_class(node, out);
+      case Kind::kUnicodeClass: return unicode_class(node, out);
+      case Kind::kPerlClass: return perl_class(node, out);
       case Kind::kBracketedClass:
         return class_item(child(node), out) && fold_and_negate(out, node.negated, node.span);
-      case Kind::kClassUnion:
-        return class_union(node, out);
-      case Kind::kClassSetOp:
-        return class_set_op(node, out);
-      default:
-        return true;  // expressions never stand inside a bracket
+      case Kind::kClassUnion: return class_union(node, out);
+      case Kind::kClassSetOp: return class_set_op(node, out);
+      default: return true;  // expressions never stand inside a bracket
     }
   }
 
@@ -278,15 +257,9 @@ class Translator {
       }
     }
     switch (node.set_op) {
-      case ast::SetOp::kIntersection:
-        out.intersect_with(rhs);
-        break;
-      case ast::SetOp::kDifference:
-        out.subtract(rhs);
-        break;
-      case ast::SetOp::kSymmetricDifference:
-        out.symmetric_difference_with(rhs);
-        break;
+      case ast::SetOp::kIntersection: out.intersect_with(rhs); break;
+      case ast::SetOp::kDifference: out.subtract(rhs); break;
+      case ast::SetOp::kSymmetricDifference: out.symmetric_difference_with(rhs); break;
     }
     return true;
   }
