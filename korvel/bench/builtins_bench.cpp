@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "korvel/functions.hpp"
-#include "korvel/text_form.hpp"
+#include "text/text_form.hpp"
 
 namespace korvel {
 namespace {

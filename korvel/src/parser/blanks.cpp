@@ -1,7 +1,7 @@
 #include "parser/blanks.hpp"
 
+#include "text/utf8.hpp"
 #include "unicode/unicode.hpp"
-#include "utf8.hpp"
 
 namespace korvel::parser {
 

@@ -17,12 +17,12 @@
 #include <optional>
 #include <vector>
 
-#include "decimal.hpp"
 #include "korvel/internal_stop.hpp"
 #include "korvel/parser.hpp"
 #include "parser/blanks.hpp"
+#include "text/decimal.hpp"
+#include "text/utf8.hpp"
 #include "unicode/unicode.hpp"
-#include "utf8.hpp"
 
 namespace korvel::parser {
 namespace {

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "korvel/parser.hpp"
-#include "utf8.hpp"
+#include "text/utf8.hpp"
 
 namespace korvel::parser {
 namespace {

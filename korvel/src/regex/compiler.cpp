@@ -1,11 +1,10 @@
-#include "regex/compiler.hpp"
-
 #include <algorithm>
 #include <utility>
 #include <vector>
 
+#include "regex/compiler.hpp"
+#include "text/utf8.hpp"
 #include "unicode/unicode.hpp"
-#include "utf8.hpp"
 
 namespace korvel::regex {
 namespace {

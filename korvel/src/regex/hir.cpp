@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "utf8.hpp"
+#include "text/utf8.hpp"
 
 namespace korvel::regex::hir {
 namespace {

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "text/utf8.hpp"
 #include "unicode/unicode.hpp"
-#include "utf8.hpp"
 
 namespace korvel::regex {
 namespace {

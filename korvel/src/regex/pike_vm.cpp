@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "text/utf8.hpp"
 #include "unicode/unicode.hpp"
-#include "utf8.hpp"
 
 namespace korvel::regex {
 namespace {

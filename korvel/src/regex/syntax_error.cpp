@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-#include "utf8.hpp"
+#include "text/utf8.hpp"
 
 namespace korvel::regex {
 namespace {

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "builtin_calls.hpp"
+#include "builtins/builtin_calls.hpp"
 #include "korvel/functions.hpp"
 
 namespace korvel {

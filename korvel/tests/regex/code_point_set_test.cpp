@@ -1,9 +1,10 @@
 // The set algebra of classes and case folding.
+#include "regex/code_point_set.hpp"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "regex/code_point_set.hpp"
 #include "unicode/tables.hpp"
 
 namespace korvel::regex {

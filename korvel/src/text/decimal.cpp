@@ -1,4 +1,4 @@
-#include "decimal.hpp"
+#include "text/decimal.hpp"
 
 #include <algorithm>
 #include <charconv>

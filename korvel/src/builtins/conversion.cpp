@@ -6,12 +6,12 @@
 #include <string>
 #include <string_view>
 
-#include "base64.hpp"
-#include "decimal.hpp"
-#include "functions/argument_checks.hpp"
+#include "builtins/argument_checks.hpp"
 #include "korvel/functions.hpp"
-#include "korvel/text_form.hpp"
-#include "utf8.hpp"
+#include "text/base64.hpp"
+#include "text/decimal.hpp"
+#include "text/text_form.hpp"
+#include "text/utf8.hpp"
 
 namespace korvel::functions {
 namespace {

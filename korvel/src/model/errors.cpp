@@ -1,6 +1,6 @@
 #include "korvel/errors.hpp"
 
-#include "overloaded.hpp"
+#include "support/overloaded.hpp"
 
 namespace korvel {
 

@@ -1,6 +1,4 @@
-#include "korvel/utils.hpp"
-
-#include "json_escape.hpp"
+#include "text/json_escape.hpp"
 
 namespace korvel {
 

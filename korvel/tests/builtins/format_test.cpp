@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "builtin_calls.hpp"
+#include "builtins/builtin_calls.hpp"
 #include "korvel/functions.hpp"
 
 namespace korvel {

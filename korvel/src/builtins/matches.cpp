@@ -1,7 +1,7 @@
 // The "matches" builtin: whether a text matches a regular expression.
 #include <string>
 
-#include "functions/argument_checks.hpp"
+#include "builtins/argument_checks.hpp"
 #include "korvel/functions.hpp"
 #include "regex/regex.hpp"
 

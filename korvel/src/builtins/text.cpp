@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "functions/argument_checks.hpp"
+#include "builtins/argument_checks.hpp"
 #include "korvel/functions.hpp"
-#include "korvel/text_form.hpp"
-#include "utf8.hpp"
+#include "text/text_form.hpp"
+#include "text/utf8.hpp"
 
 namespace korvel::functions {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "korvel/internal_stop.hpp"
-#include "overloaded.hpp"
+#include "support/overloaded.hpp"
 
 namespace korvel::interpreter {
 namespace {

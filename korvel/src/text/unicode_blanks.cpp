@@ -1,8 +1,8 @@
 #include "korvel/unicode_blanks.hpp"
 
 #include "parser/blanks.hpp"
+#include "text/utf8.hpp"
 #include "unicode/unicode.hpp"
-#include "utf8.hpp"
 
 namespace korvel {
 

@@ -1,9 +1,9 @@
-#include "korvel/text_form.hpp"
+#include "text/text_form.hpp"
 
 #include <charconv>
 
-#include "float_format.hpp"
-#include "json_escape.hpp"
+#include "text/float_format.hpp"
+#include "text/json_escape.hpp"
 
 namespace korvel {
 namespace {

@@ -1,8 +1,8 @@
 #include <cstdio>
 
 #include "korvel/debug_form.hpp"
+#include "text/utf8.hpp"
 #include "unicode/unicode.hpp"
-#include "utf8.hpp"
 
 namespace korvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "korvel/text_form.hpp"
+#include "text/text_form.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <limits>
 #include <string>
 
-#include "builtin_calls.hpp"
-#include "korvel/utils.hpp"
+#include "builtins/builtin_calls.hpp"
+#include "text/json_escape.hpp"
 
 namespace korvel {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "utf8.hpp"
+#include "text/utf8.hpp"
 
 namespace korvel::unicode {
 namespace {

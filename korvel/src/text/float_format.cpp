@@ -1,4 +1,4 @@
-#include "float_format.hpp"
+#include "text/float_format.hpp"
 
 #include <charconv>
 #include <cmath>

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "korvel/text.hpp"
+
 namespace korvel {
 
 // The class [\\"'\n\r\t] as a byte table. All six are ASCII and no byte of a
@@ -34,4 +36,13 @@ inline std::size_t find_json_escape(std::string_view text, std::size_t from = 0)
 // class (npos when there is none).
 void append_json_escaped(std::string& out, std::string_view text, std::size_t first_match);
 
+namespace utils {
+
+// Escapes TAB, LF, CR, the double quote and the backslash with a backslash, as
+// strings inside arrays and objects are written. Every other character, other
+// control characters and the apostrophe included, is kept as it is. Returns
+// `text` itself, borrowed, when nothing needs escaping.
+Text escape_str_for_json(std::string_view text);
+
+}  // namespace utils
 }  // namespace korvel
