@@ -1,8 +1,9 @@
+#include "regex/compiler.hpp"
+
 #include <algorithm>
 #include <utility>
 #include <vector>
 
-#include "regex/compiler.hpp"
 #include "text/utf8.hpp"
 #include "unicode/unicode.hpp"
 
@@ -211,19 +212,6 @@ class Emitter {
 };
 
 }  // namespace
-
-ClassMatcher::ClassMatcher(std::span<const Range> ranges) {
-  std::size_t i = 0;
-  for (; i < ranges.size() && ranges[i].first < 0x80; ++i) {
-    const char32_t last = std::min<char32_t>(ranges[i].last, 0x7F);
-    for (char32_t c = ranges[i].first; c <= last; ++c)
-      ascii_[c >> 6] |= std::uint64_t{1} << (c & 63);
-    if (ranges[i].last >= 0x80) break;
-  }
-  ranges_ = ranges.subspan(i);
-}
-
-bool ClassMatcher::matches_above_ascii(char32_t c) const { return unicode::contains(ranges_, c); }
 
 std::optional<Program> compile(hir::Translation translation) {
   const Size size = size_of(translation.root, translation.sets);

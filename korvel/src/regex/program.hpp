@@ -2,12 +2,12 @@
 // points, run by the Pike VM.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "regex/class_matcher.hpp"
 #include "regex/code_point_set.hpp"
 #include "regex/hir.hpp"
 
@@ -27,23 +27,6 @@ struct Inst {
   hir::Look look;
   std::uint32_t out;
   std::uint32_t arg;
-};
-
-// Membership in one class: a bitmap for ASCII, binary search above it.
-class ClassMatcher {
- public:
-  explicit ClassMatcher(std::span<const Range> ranges);
-
-  bool matches(char32_t c) const {
-    if (c < 0x80) return (ascii_[c >> 6] >> (c & 63)) & 1;
-    return matches_above_ascii(c);
-  }
-
- private:
-  bool matches_above_ascii(char32_t c) const;
-
-  std::array<std::uint64_t, 2> ascii_{};
-  std::span<const Range> ranges_;  // those that reach above ASCII
 };
 
 struct Program {
