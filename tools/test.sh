@@ -6,6 +6,7 @@ set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 
 need_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+need_npm
 
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0

