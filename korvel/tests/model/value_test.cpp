@@ -179,6 +179,11 @@ TEST(ValueTest, DebugQuoting) {
       {"\xee\x80\x80", R"(String("\u{e000}"))"},        // private use, Co
       {"\xf4\x8f\xbf\xbf", R"(String("\u{10ffff}"))"},  // unassigned, Cn
       {"e\xcc\x81", R"(String("e\u{301}"))"},           // combining acute, Grapheme_Extend
+      // Unicode 16.0: KANNADA VOWEL SIGN II became Grapheme_Extend, AHOM CONSONANT
+      // SIGN MEDIAL RA stopped being one, GARAY DIGIT ZERO is new.
+      {"\xe0\xb3\x80", R"(String("\u{cc0}"))"},
+      {"\xf0\x91\x9c\x9e", "String(\"\xf0\x91\x9c\x9e\")"},
+      {"\xf0\x90\xb5\x80", "String(\"\xf0\x90\xb5\x80\")"},
       {"\xc3\xa9\xe6\x97\xa5", "String(\"\xc3\xa9\xe6\x97\xa5\")"},  // printable text
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(debug_string(str(text)), expected);

@@ -180,20 +180,42 @@ TEST(RegexMatchTest, UnicodeProperties) {
   });
 }
 
+// What Unicode 15.1 and 16.0 added: properties, scripts, ages, characters and
+// case pairs.
+TEST(RegexMatchTest, UnicodeSixteen) {
+  expect_cases({
+      {"\\p{Garay}", "\xf0\x90\xb5\x80", true},  // U+10D40 GARAY DIGIT ZERO
+      {"\\p{sc=Gara}", "\xf0\x90\xb5\x80", true},
+      {"\\p{scx=Garay}", "a", false},
+      {"\\d", "\xf0\x90\xb5\x80", true},
+      {"\\p{age=16.0}", "\xf0\x90\xb5\x80", true},
+      {"\\p{age=15.1}", "\xf0\x90\xb5\x80", false},
+      {"\\p{age=15.1}", "\xf0\xae\xaf\xb0", true},  // U+2EBF0, CJK Extension I
+      {"\\p{age=15.0}", "\xf0\xae\xaf\xb0", false},
+      {"\\p{Cn}", "\xf0\x90\xb5\x80", false},
+      {"\\p{IDS_Unary_Operator}", "\xe2\xbf\xbe", true},    // U+2FFE
+      {"\\p{ID_Compat_Math_Start}", "\xe2\x88\x82", true},  // PARTIAL DIFFERENTIAL
+      {"\\p{ID_Compat_Math_Continue}", "\xc2\xb2", true},   // SUPERSCRIPT TWO
+      {"\\p{Modifier_Combining_Mark}", "\xd9\x94", true},   // ARABIC HAMZA ABOVE
+      {"(?i)\xc9\xa4", "\xea\x9f\x8b", true},               // U+0264 and U+A7CB, a pair since 16.0
+      {"(?i)\xce\x90", "\xe1\xbf\x93", true},               // U+0390 and U+1FD3
+      {"(?i)\xe1\xb2\x89", "\xe1\xb2\x8a", true},           // CYRILLIC CAPITAL and SMALL TJE
+  });
+}
+
 TEST(RegexMatchTest, UnknownOrUnsupportedProperties) {
-  // Known names without a set, names this Unicode version does not have, and
+  // Known names without a set, names the Unicode data does not have, and
   // properties that patterns cannot name.
   for (const char* pattern :
        {"\\p{isc}", "\\p{Script}", "\\p{Age}", "\\p{Lowercase_Mapping}", "\\p{In_Greek}",
-        "\\p{InCB}", "\\p{Indic_Conjunct_Break}", "\\p{IDS_Unary_Operator}",
-        "\\p{ID_Compat_Math_Start}", "\\p{Modifier_Combining_Mark}", "\\p{Garay}"}) {
+        "\\p{InCB}", "\\p{Indic_Conjunct_Break}", "\\p{Sidetic}"}) {
     auto regex = Regex::compile(pattern);
     ASSERT_FALSE(regex) << pattern;
     EXPECT_TRUE(regex.error().ends_with("error: Unicode property not found")) << pattern;
   }
   for (const char* pattern :
-       {"\\p{Unknown}", "\\p{Zzzz}", "\\p{Katakana_Or_Hiragana}", "\\p{sc=Garay}",
-        "\\p{Alphabetic=Yes}", "\\p{Bidi_Class=L}", "\\p{age=16.0}", "\\p{age=NA}",
+       {"\\p{Unknown}", "\\p{Zzzz}", "\\p{Katakana_Or_Hiragana}", "\\p{sc=Sidetic}",
+        "\\p{Alphabetic=Yes}", "\\p{Bidi_Class=L}", "\\p{age=17.0}", "\\p{age=NA}",
         "\\p{gcb=Other}", "\\p{gcb=E_Base}", "\\p{scx=Foo}"}) {
     auto regex = Regex::compile(pattern);
     ASSERT_FALSE(regex) << pattern;

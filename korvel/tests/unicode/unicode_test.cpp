@@ -17,7 +17,10 @@ TEST(UnicodeTest, WhiteSpaceIsExactlyTheListedSet) {
 }
 
 TEST(UnicodeTest, Alphabetic) {
-  for (char32_t c : {U'a', U'Z', U'\u00e9', U'\u65e5', U'\u0345'}) EXPECT_TRUE(is_alphabetic(c));
+  // U+0363 became Alphabetic in Unicode 16.0; U+10D4A is a Garay letter, new in 16.0.
+  for (char32_t c : {U'a', U'Z', U'\u00e9', U'\u65e5', U'\u0345', U'\u0363', U'\U00010D4A'}) {
+    EXPECT_TRUE(is_alphabetic(c));
+  }
   for (char32_t c : {U'0', U'_', U'@', U'[', U'`', U'{', U'\u0663', U' '}) {
     EXPECT_FALSE(is_alphabetic(c));
   }
@@ -28,6 +31,9 @@ TEST(UnicodeTest, GraphemeExtend) {
   EXPECT_TRUE(is_grapheme_extend(0x200C));  // ZERO WIDTH NON-JOINER
   EXPECT_FALSE(is_grapheme_extend('e'));
   EXPECT_FALSE(is_grapheme_extend(0xE9));
+  // Unicode 16.0 moved these spacing marks in and out.
+  EXPECT_TRUE(is_grapheme_extend(0xCC0));     // KANNADA VOWEL SIGN II
+  EXPECT_FALSE(is_grapheme_extend(0x1171E));  // AHOM CONSONANT SIGN MEDIAL RA
 }
 
 TEST(UnicodeTest, GeneralCategories) {
@@ -37,6 +43,7 @@ TEST(UnicodeTest, GeneralCategories) {
   EXPECT_EQ(general_category(' '), GeneralCategory::Zs);
   EXPECT_EQ(general_category(0x0663), GeneralCategory::Nd);
   EXPECT_EQ(general_category(0x0378), GeneralCategory::Cn);
+  EXPECT_EQ(general_category(0x10D40), GeneralCategory::Nd);  // GARAY DIGIT ZERO, new in 16.0
   EXPECT_EQ(general_category(0xD800), GeneralCategory::Cs);
   EXPECT_EQ(general_category(0xE000), GeneralCategory::Co);
   EXPECT_EQ(general_category(0x10FFFF), GeneralCategory::Cn);
