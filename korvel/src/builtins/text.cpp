@@ -149,7 +149,9 @@ FnResult replace(Arguments args) {
 FnResult split(Arguments args) {
   auto texts = two_strings(args);
   if (!texts) return Unexpected(std::move(texts).error());
-  const auto [text, separator] = *texts;
+  // Named views, not a structured binding: clang 14 cannot capture those.
+  const std::string_view text = texts->first;
+  const std::string_view separator = texts->second;
   if (separator.empty()) return Value(split_into_chars(text));
 
   // Counting first costs one more fast scan and saves regrowing an array of
