@@ -8,6 +8,7 @@
 
 #include "builtins/argument_checks.hpp"
 #include "korvel/functions.hpp"
+#include "text/substring_search.hpp"
 #include "text/text_form.hpp"
 #include "text/utf8.hpp"
 
@@ -49,12 +50,13 @@ std::string insert_at_every_boundary(std::string_view text, std::string_view to)
   return result;
 }
 
-// Calls f(position) for each occurrence of a non-empty `pattern`, from left to
-// right; occurrences do not overlap.
+// Calls f(position) for each occurrence of the searcher's non-empty pattern,
+// from left to right; occurrences do not overlap.
 template <class F>
-void for_each_occurrence(std::string_view text, std::string_view pattern, F&& f) {
-  for (std::size_t at = text.find(pattern); at != std::string_view::npos;
-       at = text.find(pattern, at + pattern.size())) {
+void for_each_occurrence(std::string_view text, const SubstringSearch& search, F&& f) {
+  const std::size_t length = search.pattern().size();
+  for (std::size_t at = search.find(text); at != std::string_view::npos;
+       at = search.find(text, at + length)) {
     f(at);
   }
 }
@@ -104,7 +106,7 @@ FnResult contains(Arguments args) {
   const Value& item = args[1];
   const Text* needle = item.get_if<Text>();
   if (const Text* text = container.get_if<Text>(); text != nullptr && needle != nullptr) {
-    return Value(text->view().find(needle->view()) != std::string_view::npos);
+    return Value(SubstringSearch(needle->view()).find(text->view()) != std::string_view::npos);
   }
   if (const Array* array = container.get_if<Array>()) {
     for (const Value& element : *array) {
@@ -138,7 +140,7 @@ FnResult replace(Arguments args) {
   std::string result;
   result.reserve(haystack.size());
   std::size_t copied = 0;
-  for_each_occurrence(haystack, pattern, [&](std::size_t at) {
+  for_each_occurrence(haystack, SubstringSearch(pattern), [&](std::size_t at) {
     result.append(haystack.substr(copied, at - copied)).append(to->view());
     copied = at + pattern.size();
   });
@@ -156,12 +158,13 @@ FnResult split(Arguments args) {
 
   // Counting first costs one more fast scan and saves regrowing an array of
   // large elements.
+  const SubstringSearch search(separator);
   std::size_t occurrences = 0;
-  for_each_occurrence(text, separator, [&](std::size_t) { ++occurrences; });
+  for_each_occurrence(text, search, [&](std::size_t) { ++occurrences; });
   Array pieces;
   pieces.reserve(occurrences + 1);
   std::size_t start = 0;
-  for_each_occurrence(text, separator, [&](std::size_t at) {
+  for_each_occurrence(text, search, [&](std::size_t at) {
     pieces.emplace_back(Text::owned(std::string(text.substr(start, at - start))));
     start = at + separator.size();
   });
