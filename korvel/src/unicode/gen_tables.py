@@ -47,6 +47,7 @@ PACKAGE_SHA512 = ("5e70cde6f47a4cdaf4fb64e9e26025e49e7d1d92e38b522159b230bd30fa1
 DEFAULT_UCD = ROOT / "build" / f"{PACKAGE}-{PACKAGE_VERSION}"
 
 MAX_CODE_POINT = 0x10FFFF
+NOT_SURROGATES = ((0, 0xD7FF), (0xE000, MAX_CODE_POINT))
 
 # (C++ table name or None, database file, property name). Every entry can be
 # named in a pattern as \p{Name}.
@@ -390,8 +391,11 @@ class Pool:
 
 
 def named_sets(pool, name, label, sets):
-    items = [f'{{"{value}", {pool.add(f"{label}={value}", sets[value])}}},'
-             for value in sorted(sets)]
+    # Text never holds a surrogate code point, so the sets leave them out, and a
+    # value that has nothing else (the category Surrogate) has no set at all.
+    characters = {value: intersect(ranges, NOT_SURROGATES) for value, ranges in sets.items()}
+    items = [f'{{"{value}", {pool.add(f"{label}={value}", characters[value])}}},'
+             for value in sorted(characters) if characters[value]]
     return array("NamedSet", name, items)
 
 
