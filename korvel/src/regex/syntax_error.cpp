@@ -119,7 +119,11 @@ std::string format_report(std::string_view pattern, const SyntaxError& error) {
   const std::size_t line_count = lines.size() + (ends_with_newline ? 1 : 0);
   const std::size_t number_width = line_count <= 1 ? 0 : std::to_string(line_count).size();
 
-  std::vector<Span> spans = {error.span};
+  // Not list-initialised: g++ 16 then warns, wrongly, that the push_back below
+  // writes out of bounds.
+  std::vector<Span> spans;
+  spans.reserve(2);
+  spans.push_back(error.span);
   if (error.auxiliary) spans.push_back(*error.auxiliary);
   std::sort(spans.begin(), spans.end());
   std::vector<std::vector<LineSpan>> by_line(line_count);
