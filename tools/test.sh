@@ -2,7 +2,8 @@
 # Builds korvel and runs every test: the engine and binding tests in a normal
 # build, both again under AddressSanitizer and UndefinedBehaviorSanitizer, the
 # binding under pyenv's 3.12 and 3.13 where they exist, a packaging smoke test,
-# and everything again with CPython 3.14 and g++ 16 (tools/test_sid.sh).
+# the type stubs, and everything again with CPython 3.14 and g++ 16
+# (tools/test_sid.sh).
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 
@@ -64,6 +65,12 @@ done
 echo "== packaging: pip install into a venv, then the example"
 install_in_venv "$BUILD/venv"
 (cd "$BUILD" && "$BUILD/venv/bin/python" "$ROOT/examples/example.py" >/dev/null)
+
+echo "== type stubs: stubtest against the installed module, mypy over the example"
+# Debian's mypy, through the venv's system site-packages; it finds the stubs
+# where pip installed them.
+(cd "$BUILD" && "$BUILD/venv/bin/python" -m mypy.stubtest korvel &&
+  "$BUILD/venv/bin/python" -m mypy --strict "$ROOT/examples/example.py")
 
 echo "== CPython 3.14 and g++ 16 in a Debian unstable chroot"
 bash "$ROOT/tools/test_sid.sh"

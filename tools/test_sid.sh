@@ -6,8 +6,9 @@
 # and kept in build/sid-chroot; later runs reuse it. The checkout is mounted
 # read-only at /src inside it, and everything is built there, in
 # build/sid-chroot/build: the engine, its tests and benchmarks and the module,
-# with warnings as errors; then the engine and binding tests run, and the
-# binding's pytest suite under 3.14.
+# with warnings as errors; then the engine and binding tests run, the binding's
+# pytest suite under 3.14, and the type stubs are checked against the 3.14
+# module (with sid's newer mypy).
 #
 # Needs root for debootstrap, chroot and mount (it asks sudo otherwise).
 set -euo pipefail
@@ -16,7 +17,7 @@ source "$(dirname "$0")/lib/common.sh"
 CHROOT="$BUILD/sid-chroot"
 # What the chroot needs. A package added here is installed into an existing chroot.
 SID_PACKAGES=(python3.14 python3.14-dev g++ meson ninja-build pkg-config libgtest-dev
-  libbenchmark-dev python3-pytest python3-hypothesis)
+  libbenchmark-dev python3-pytest python3-hypothesis python3-mypy)
 # The Release file of unstable on a mirror can be past its validity date.
 # No pseudo-terminal for dpkg: the chroot has no /dev/pts.
 SID_APT=(apt-get -q -o Acquire::Check-Valid-Until=false -o Dpkg::Use-Pty=0)
@@ -134,4 +135,7 @@ meson test -C "$build" --print-errorlogs --no-suite tools
 echo "== binding tests under $(python3.14 --version)"
 cd "$build"
 PYTHONPATH="$build/korvel-py" python3.14 -m pytest -q -p no:cacheprovider /src/korvel-py/tests
+echo "== type stubs against the 3.14 module, mypy over the example"
+PYTHONPATH="$build/korvel-py" MYPYPATH=/src/korvel-py python3.14 -m mypy.stubtest korvel
+MYPYPATH=/src/korvel-py python3.14 -m mypy --strict /src/examples/example.py
 EOF

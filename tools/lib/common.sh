@@ -23,7 +23,7 @@ need_packages() {
 
 BUILD_PACKAGES=(g++ meson ninja-build pkg-config python3 python3-dev)
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev python3-pytest python3-hypothesis
-  python3-setuptools clang-format)
+  python3-setuptools python3-mypy clang-format)
 # Building and installing the Python package with pip (meson-python backend).
 PACKAGE_PACKAGES=(python3-venv python3-pip python3-mesonpy)
 
