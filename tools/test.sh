@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds korvel and runs every test: the engine and binding tests in a normal
 # build, both again under AddressSanitizer and UndefinedBehaviorSanitizer, the
-# binding under pyenv's 3.12 and 3.13 where they exist, a packaging smoke test,
-# the type stubs, and everything again with CPython 3.14 and g++ 16
-# (tools/test_sid.sh).
+# fuzz targets briefly, the binding under pyenv's 3.12 and 3.13 where they
+# exist, a packaging smoke test, the type stubs, and everything again with
+# CPython 3.14 and g++ 16 (tools/test_sid.sh).
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 
@@ -28,6 +28,10 @@ setup_build "$BUILD/sanitize" -Db_sanitize=address,undefined -Db_lundef=false \
   -Dcpp_args=-fno-sanitize-recover=all -Dpython=disabled
 meson compile -C "$BUILD/sanitize"
 meson test -C "$BUILD/sanitize" --print-errorlogs --suite engine
+
+echo "== fuzz targets: built with clang 14, each run briefly from its seeds"
+# Any finding fails the run; tools/fuzz.sh prints where it was saved.
+bash "$ROOT/tools/fuzz.sh" -j 4 10
 
 echo "== binding tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 # The interpreter is not instrumented: the runtimes are preloaded, and leak
