@@ -2,8 +2,8 @@
 //
 // An invariant that no input can break (an evaluator stack that runs empty, an
 // empty access path built by hand) is not an error value: it ends the current
-// call with a fixed text. The engine throws InternalStop for it; the Python
-// binding catches it at its entry points and raises PanicException.
+// call with a fixed text. The engine throws InternalStop for it, and whoever
+// calls into the engine catches it where the call began.
 #pragma once
 
 #include <exception>

@@ -8,66 +8,22 @@
 
 namespace korvel {
 
-// The failure kinds of the parser combinators the grammar was first written
-// with; callers see them by name in messages ("error Char at: ...").
+// Why a parse failed; messages show the kind by name ("error Char at: ...").
 enum class ErrorKind {
-  Tag,
-  MapRes,
-  MapOpt,
-  Alt,
-  IsNot,
-  IsA,
-  SeparatedList,
-  SeparatedNonEmptyList,
-  Many0,
-  Many1,
-  ManyTill,
-  Count,
-  TakeUntil,
-  LengthValue,
-  TagClosure,
-  Alpha,
-  Digit,
-  HexDigit,
-  OctDigit,
-  BinDigit,
-  AlphaNumeric,
-  Space,
-  MultiSpace,
-  LengthValueFn,
-  Eof,
-  Switch,
-  TagBits,
-  OneOf,
-  NoneOf,
+  // Kinds that reach callers: a required character is missing; a path
+  // segment starts with a digit; a third operand of "==" or "!="; text left
+  // over after a complete expression or path; input nested too deeply.
   Char,
-  CrLf,
-  RegexpMatch,
-  RegexpMatches,
-  RegexpFind,
-  RegexpCapture,
-  RegexpCaptures,
-  TakeWhile1,
-  Complete,
-  Fix,
+  Digit,
+  Count,
+  Eof,
+  TooLarge,
+  // Kinds of failures that an enclosing rule always absorbs: an identifier
+  // that is empty or a keyword, and a text body that cannot be read further.
+  MapRes,
+  IsNot,
   Escaped,
   EscapedTransform,
-  NonEmpty,
-  ManyMN,
-  Not,
-  Permutation,
-  Verify,
-  TakeTill1,
-  TakeWhileMN,
-  TooLarge,
-  Many0Count,
-  Many1Count,
-  Float,
-  Satisfy,
-  Fail,
-  Many,
-  Fold,
-  Precedence
 };
 
 std::string_view error_kind_name(ErrorKind kind);

@@ -1,5 +1,5 @@
-// SipHash-1-3, the keyed hash behind the engine's hash maps and the hash of
-// access paths that Python sees.
+// SipHash-1-3, the keyed hash behind the engine's hash maps and the stable
+// hash of access paths.
 #pragma once
 
 #include <cstddef>

@@ -16,8 +16,8 @@ inline constexpr std::uint64_t kSizeLimit = 10485760;
 // state (a character per byte of its encoding, an anchor, a split or a jump),
 // 64 per capture group, and for each class 48 plus 16 per ASCII range, 64 per
 // other range and 256 per UTF-8 length boundary that a range spans. The
-// weights follow the state counts of a byte-level automaton, so that the
-// limit falls about where such an engine's would.
+// weights follow the state counts of a byte-level automaton for the same
+// pattern, so that the cost grows with what matching the pattern needs.
 std::optional<Program> compile(hir::Translation translation);
 
 }  // namespace korvel::regex

@@ -1,10 +1,11 @@
 // Regular expressions: compile a pattern once, then test texts against it.
 //
-// The pattern language is the one of Rust's regex crate with its default
-// options: Unicode-aware classes and word boundaries, \p{...} properties,
-// nested classes with set operations, inline flags, no look-around and no
-// back-references. Matching never backtracks; its time is linear in the
-// text for every pattern.
+// Patterns are Unicode-aware: classes, word boundaries and case folding work
+// on characters, \p{...} names properties, scripts and general categories,
+// bracketed classes nest and combine with "&&", "--" and "~~", and inline
+// flags such as (?i) switch modes; there is no look-around and no
+// back-reference. Matching never backtracks; its time is linear in the text
+// for every pattern.
 #pragma once
 
 #include <memory>

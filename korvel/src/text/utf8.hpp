@@ -1,8 +1,8 @@
 // Walking UTF-8 text one character at a time.
 //
-// Engine texts come from Python str objects and are well-formed UTF-8; the
-// decoder still checks every byte it reads, so that malformed input handed to
-// the C++ API can never make it read past the end of a text.
+// Engine texts are expected to be well-formed UTF-8; the decoder still checks
+// every byte it reads, so that malformed input can never make it read past
+// the end of a text.
 #pragma once
 
 #include <cstddef>
