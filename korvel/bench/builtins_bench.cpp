@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "korvel/functions.hpp"
+#include "builtins/builtins.hpp"
 #include "text/text_form.hpp"
 
 namespace korvel {

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <utility>
 
+#include "builtins/builtins.hpp"
 #include "fuzz_checks.hpp"
 #include "korvel/interpreter.hpp"
 #include "korvel/parser.hpp"

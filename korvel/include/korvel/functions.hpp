@@ -1,4 +1,5 @@
-// Function tables and the fifteen builtins.
+// Function tables: builtin names to callables, and the default table of the
+// fifteen builtins.
 #pragma once
 
 #include <functional>
@@ -55,28 +56,4 @@ using FunctionTable =
 // once-guard and never changed afterwards.
 const FunctionTable& default_vtable();
 
-namespace functions {
-
-// Text builtins.
-FnResult len(Arguments args);
-FnResult starts_with(Arguments args);
-FnResult ends_with(Arguments args);
-FnResult contains(Arguments args);
-FnResult replace(Arguments args);
-FnResult split(Arguments args);
-FnResult join(Arguments args);
-
-// Conversion builtins.
-FnResult into_bool(Arguments args);
-FnResult into_string(Arguments args);
-FnResult into_int(Arguments args);
-FnResult into_float(Arguments args);
-FnResult base64_encode(Arguments args);
-FnResult base64_decode(Arguments args);
-
-// Pattern builtins.
-FnResult matches(Arguments args);
-FnResult format(Arguments args);
-
-}  // namespace functions
 }  // namespace korvel

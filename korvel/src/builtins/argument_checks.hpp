@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "korvel/functions.hpp"
+#include "builtins/builtins.hpp"
 
 namespace korvel::functions {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "builtins/argument_checks.hpp"
-#include "korvel/functions.hpp"
+#include "builtins/builtins.hpp"
 #include "text/base64.hpp"
 #include "text/decimal.hpp"
 #include "text/text_form.hpp"

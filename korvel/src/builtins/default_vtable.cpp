@@ -1,5 +1,6 @@
 #include <utility>
 
+#include "builtins/builtins.hpp"
 #include "korvel/functions.hpp"
 
 namespace korvel {

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "builtins/argument_checks.hpp"
-#include "korvel/functions.hpp"
+#include "builtins/builtins.hpp"
 #include "regex/regex.hpp"
 
 namespace korvel::functions {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "korvel/errors.hpp"
-#include "korvel/functions.hpp"
+#include "builtins/builtins.hpp"
 #include "korvel/value.hpp"
 
 namespace korvel::builtin_test {

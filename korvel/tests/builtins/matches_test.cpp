@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "korvel/functions.hpp"
+#include "builtins/builtins.hpp"
 
 namespace korvel::functions {
 namespace {

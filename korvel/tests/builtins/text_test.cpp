@@ -4,7 +4,7 @@
 #include <string>
 
 #include "builtins/builtin_calls.hpp"
-#include "korvel/functions.hpp"
+#include "builtins/builtins.hpp"
 
 namespace korvel {
 namespace {
