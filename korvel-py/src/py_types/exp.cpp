@@ -7,7 +7,6 @@
 #include "korvel/env.hpp"
 #include "korvel/interpreter.hpp"
 #include "korvel/parser.hpp"
-#include "korvel/unicode_blanks.hpp"
 #include "py_types/bindings.hpp"
 #include "py_types/class_types.hpp"
 #include "py_types/jsonobj.hpp"
@@ -32,18 +31,12 @@ PyObject* exp_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     const std::optional<std::string_view> text = text_argument(Borrowed(arguments[0]), "exp");
     if (!text) return nullptr;
 
-    ParseResult<Exp> parsed = parser::parse_exp(*text);
+    Expected<Exp, ParseError> parsed = parser::parse_whole_exp(*text);
     if (!parsed) {
       PyKorvelError(parsed.error()).raise();
       return nullptr;
     }
-    // A rest of blanks of any kind is accepted; anything else is reported
-    // as it stood, blanks included.
-    if (!trim_unicode_blanks(parsed->rest).empty()) {
-      PyKorvelError(ParseError{parsed->rest, ErrorKind::Eof}).raise();
-      return nullptr;
-    }
-    return new_instance<PyExp>(type, std::move(parsed->value).into_owned());
+    return new_instance<PyExp>(type, std::move(*parsed).into_owned());
   });
 }
 

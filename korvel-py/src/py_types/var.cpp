@@ -101,17 +101,12 @@ PyObject* var_access_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     const std::optional<std::string_view> text = text_argument(Borrowed(arguments[0]), "accessor");
     if (!text) return nullptr;
 
-    ParseResult<VarAccess> parsed = parser::parse_variable_name(*text);
+    Expected<VarAccess, ParseError> parsed = parser::parse_whole_variable_name(*text);
     if (!parsed) {
       raise_message(PyExc_ValueError, to_string(parsed.error()));
       return nullptr;
     }
-    // Unlike an expression, a path takes no trailing blanks.
-    if (!parsed->rest.empty()) {
-      raise_message(PyExc_ValueError, to_string(ParseError{parsed->rest, ErrorKind::Eof}));
-      return nullptr;
-    }
-    return new_instance<PyVarAccess>(type, std::move(parsed->value));
+    return new_instance<PyVarAccess>(type, std::move(*parsed));
   });
 }
 

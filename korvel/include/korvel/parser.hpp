@@ -1,30 +1,27 @@
-// Parsers of expression texts, quoted texts and access paths.
+// Parsers of expression texts and access paths.
 //
-// Each parser takes the input text and returns the unparsed rest (a suffix of
-// the input) with what it read, or a ParseError. None of them copies the input
-// to find the rest; results may borrow from it as documented below.
+// parse_exp and parse_variable_name read as far as they can and return the
+// unparsed rest (a suffix of the input) with what they read, or a ParseError;
+// neither copies the input to find the rest. The parse_whole_ functions read
+// a whole text and decide what a rest means.
 #pragma once
 
 #include <string_view>
 
 #include "korvel/exp.hpp"
+#include "korvel/expected.hpp"
 #include "korvel/parse_error.hpp"
-#include "korvel/text.hpp"
 #include "korvel/var.hpp"
 
 namespace korvel::parser {
 
-// A text literal: r'raw', r"raw", 'escaped' or "escaped". Raw texts are
-// borrowed from the input; escaped ones are owned. Fails with kind Char.
-ParseResult<Text> parse_quoted_text(std::string_view input);
-
-// The longest run of ASCII letters, digits and "_", unless it is empty or one
-// of the keywords true, false and null (kind MapRes at the whole input).
-ParseResult<std::string_view> parse_non_keyword(std::string_view input);
-
 // An access path such as a.b[2] or 'x y'.c. Fails with kind Char when the
 // first segment has no name, or Digit when a name starts with an ASCII digit.
 ParseResult<VarAccess> parse_variable_name(std::string_view input);
+
+// A path that is the whole input: any rest, a blank included, fails with
+// kind Eof at the rest.
+Expected<VarAccess, ParseError> parse_whole_variable_name(std::string_view input);
 
 // How deeply parse_exp lets expressions nest. Every nested expression (in
 // parentheses, an array item, a call argument, an object member), every
@@ -33,14 +30,15 @@ ParseResult<VarAccess> parse_variable_name(std::string_view input);
 // at the text of the first level beyond the limit.
 inline constexpr int kMaxNestingDepth = 256;
 
-// An expression such as a.b > 1 && len(c) == 2, read as far as it goes; what
-// the rest means is the caller's decision. Literal texts of raw quoted forms
-// borrow from the input until Exp::into_owned. Fails with kind Char or Count,
-// or TooLarge beyond kMaxNestingDepth.
+// An expression such as a.b > 1 && len(c) == 2, read as far as it goes. The
+// texts of raw quoted literals (r'...', r"...") borrow from the input until
+// Exp::into_owned. Fails with kind Char or Count, or TooLarge beyond
+// kMaxNestingDepth.
 ParseResult<Exp> parse_exp(std::string_view input);
 
-// One operand of an expression: a literal, an array or object literal, a
-// call, a variable or a parenthesised expression, with its trailing blanks.
-ParseResult<Exp> parse_atom(std::string_view input);
+// An expression that is the whole input: a rest of characters of the Unicode
+// White_Space property is accepted, any other rest fails with kind Eof at
+// the whole rest, blanks included. The tree borrows as parse_exp's does.
+Expected<Exp, ParseError> parse_whole_exp(std::string_view input);
 
 }  // namespace korvel::parser

@@ -1,9 +1,12 @@
+#include "parser/access_path.hpp"
+
 #include <charconv>
 #include <optional>
 #include <vector>
 
 #include "korvel/parser.hpp"
 #include "parser/blanks.hpp"
+#include "parser/quoted_text.hpp"
 
 namespace korvel::parser {
 namespace {
@@ -96,6 +99,13 @@ ParseResult<VarAccess> parse_variable_name(std::string_view input) {
     names.push_back(VarName{std::move(segment.name).into_string(), segment.index});
   }
   return Parsed<VarAccess>{rest, VarAccess(std::move(names))};
+}
+
+Expected<VarAccess, ParseError> parse_whole_variable_name(std::string_view input) {
+  ParseResult<VarAccess> parsed = parse_variable_name(input);
+  if (!parsed) return Unexpected(parsed.error());
+  if (!parsed->rest.empty()) return parse_failure(parsed->rest, ErrorKind::Eof);
+  return std::move(parsed->value);
 }
 
 }  // namespace korvel::parser

@@ -1,7 +1,10 @@
-// The two classes of blanks that the parsers skip.
+// The two classes of blanks that the parsers skip: the ASCII blanks below,
+// and the characters of the Unicode White_Space property (skip_unicode_blanks).
 #pragma once
 
 #include <string_view>
+
+#include "text/unicode_blanks.hpp"
 
 namespace korvel::parser {
 
@@ -13,9 +16,6 @@ inline std::string_view skip_ascii_blanks(std::string_view input) {
   while (i < input.size() && is_ascii_blank(input[i])) ++i;
   return input.substr(i);
 }
-
-// Characters with the Unicode White_Space property.
-std::string_view skip_unicode_blanks(std::string_view input);
 
 inline bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
 

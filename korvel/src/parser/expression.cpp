@@ -12,6 +12,8 @@
 // grammar allows a construct to end; only TooLarge, the nesting limit, is
 // final and passes through every such place unchanged.
 
+#include "parser/expression.hpp"
+
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -20,6 +22,7 @@
 #include "korvel/internal_stop.hpp"
 #include "korvel/parser.hpp"
 #include "parser/blanks.hpp"
+#include "parser/quoted_text.hpp"
 #include "text/decimal.hpp"
 #include "text/utf8.hpp"
 #include "unicode/unicode.hpp"
@@ -398,6 +401,14 @@ ParseResult<std::vector<Exp>> Grammar::parse_exp_list(std::string_view input) {
 }  // namespace
 
 ParseResult<Exp> parse_exp(std::string_view input) { return Grammar().parse_exp(input); }
+
+Expected<Exp, ParseError> parse_whole_exp(std::string_view input) {
+  ParseResult<Exp> parsed = parse_exp(input);
+  if (!parsed) return Unexpected(parsed.error());
+  if (!trim_unicode_blanks(parsed->rest).empty())
+    return parse_failure(parsed->rest, ErrorKind::Eof);
+  return std::move(parsed->value);
+}
 
 ParseResult<Exp> parse_atom(std::string_view input) { return Grammar().parse_atom(input); }
 

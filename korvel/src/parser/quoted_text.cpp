@@ -1,7 +1,8 @@
+#include "parser/quoted_text.hpp"
+
 #include <optional>
 #include <string>
 
-#include "korvel/parser.hpp"
 #include "text/utf8.hpp"
 
 namespace korvel::parser {

@@ -1,3 +1,5 @@
+#include "parser/access_path.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -92,6 +94,40 @@ TEST(AccessPathTest, ErrorDisplay) {
   ASSERT_FALSE(result);
   EXPECT_EQ(to_string(result.error()), "error Digit at: ");
   EXPECT_EQ(to_string(ParseError{"x y", ErrorKind::Eof}), "error Eof at: x y");
+}
+
+TEST(NonKeywordTest, IdentifiersAndKeywords) {
+  const std::pair<std::string_view, std::string_view> accepted[] = {
+      {"abc def", "abc"},     {"_1", "_1"},         {"True", "True"},     {"nulls", "nulls"},
+      {"trueish", "trueish"}, {"a1_b2.c", "a1_b2"}, {"9lives", "9lives"},
+  };
+  for (const auto& [input, word] : accepted) {
+    auto result = parse_non_keyword(input);
+    ASSERT_TRUE(result) << input;
+    EXPECT_EQ(result->value, word);
+    EXPECT_EQ(result->rest, input.substr(word.size()));
+  }
+  for (std::string_view input : {"", "true", "false", "null", "\xc3\xa9t\xc3\xa9", " a", "-"}) {
+    auto result = parse_non_keyword(input);
+    ASSERT_FALSE(result) << input;
+    EXPECT_EQ(result.error(), (ParseError{input, ErrorKind::MapRes}));
+  }
+}
+
+TEST(AccessPathTest, AWholePathTakesNoRest) {
+  for (std::string_view text : {"a", "a[0] ", "a[ 1 ]\t", "a.'b.c'[00]"}) {
+    EXPECT_TRUE(parse_whole_variable_name(text)) << text;
+  }
+  const std::pair<std::string_view, ParseError> failures[] = {
+      {"", {"", ErrorKind::Char}},    {"a ", {" ", ErrorKind::Eof}},
+      {"a.", {".", ErrorKind::Eof}},  {"a[x]", {"[x]", ErrorKind::Eof}},
+      {"1a", {"", ErrorKind::Digit}}, {"r'x'", {"'x'", ErrorKind::Eof}},
+  };
+  for (const auto& [text, error] : failures) {
+    auto result = parse_whole_variable_name(text);
+    ASSERT_FALSE(result) << text;
+    EXPECT_EQ(result.error(), error) << text;
+  }
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include "parser/expression.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -417,6 +419,25 @@ TEST(ExpressionTest, ParseAtomReadsOneOperand) {
   result = parse_atom(" a");
   ASSERT_FALSE(result);
   EXPECT_EQ(result.error(), (ParseError{" a", ErrorKind::Char}));
+}
+
+TEST(ExpressionTest, AWholeExpressionMayEndInUnicodeBlanks) {
+  for (std::string_view text : {"a", "a ", " a", "\u00a0a", "a\u00a0", "a \u3000\u2028\u205f"}) {
+    EXPECT_TRUE(parse_whole_exp(text)) << text;
+  }
+  // Any other rest is reported as it stood, blanks included.
+  const std::pair<std::string_view, ParseError> failures[] = {
+      {"", {"", ErrorKind::Char}},
+      {"1 2", {"2", ErrorKind::Eof}},
+      {"a \u00a0 b", {"\u00a0 b", ErrorKind::Eof}},
+      {"a == ", {"== ", ErrorKind::Eof}},
+      {"a == b == c", {"", ErrorKind::Count}},
+  };
+  for (const auto& [text, error] : failures) {
+    auto result = parse_whole_exp(text);
+    ASSERT_FALSE(result) << text;
+    EXPECT_EQ(result.error(), error) << text;
+  }
 }
 
 TEST(ExpressionTest, OwnedTreeOutlivesItsInput) {

@@ -1,8 +1,8 @@
+#include "parser/quoted_text.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "korvel/parser.hpp"
 
 namespace korvel::parser {
 namespace {
@@ -79,24 +79,6 @@ TEST(QuotedTextTest, FailuresReportTheDoubleQuotedForm) {
     ASSERT_FALSE(result) << c.input;
     EXPECT_EQ(result.error().kind, ErrorKind::Char) << c.input;
     EXPECT_EQ(result.error().input, c.remaining) << c.input;
-  }
-}
-
-TEST(NonKeywordTest, IdentifiersAndKeywords) {
-  const std::pair<std::string_view, std::string_view> accepted[] = {
-      {"abc def", "abc"},     {"_1", "_1"},         {"True", "True"},     {"nulls", "nulls"},
-      {"trueish", "trueish"}, {"a1_b2.c", "a1_b2"}, {"9lives", "9lives"},
-  };
-  for (const auto& [input, word] : accepted) {
-    auto result = parse_non_keyword(input);
-    ASSERT_TRUE(result) << input;
-    EXPECT_EQ(result->value, word);
-    EXPECT_EQ(result->rest, input.substr(word.size()));
-  }
-  for (std::string_view input : {"", "true", "false", "null", "\xc3\xa9t\xc3\xa9", " a", "-"}) {
-    auto result = parse_non_keyword(input);
-    ASSERT_FALSE(result) << input;
-    EXPECT_EQ(result.error(), (ParseError{input, ErrorKind::MapRes}));
   }
 }
 

@@ -1,4 +1,4 @@
-#include "korvel/unicode_blanks.hpp"
+#include "text/unicode_blanks.hpp"
 
 #include <gtest/gtest.h>
 
