@@ -25,7 +25,7 @@ bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; 
 void check_round_trip(double x) {
   if (!std::isfinite(x)) return;
   std::string display;
-  korvel::write_display_float(display, x);
+  korvel::write_float(display, x, korvel::FloatNotation::kPositional);
   check(display.find_first_of("eE") == std::string::npos);
   const auto from_display = korvel::decimal::to_double(display);
   check(from_display && same_bits(*from_display, x));

@@ -1,4 +1,4 @@
-// A small JSON value type of the tests' own that satisfies JsonLike.
+// A small JSON value type of the tests' own that satisfies MutableJsonLike.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,6 @@
 #include <variant>
 #include <vector>
 
-#include "korvel/debug_form.hpp"
 #include "korvel/json_like.hpp"
 
 namespace korvel::testing {
@@ -41,43 +40,6 @@ class Json {
   static Json null() { return Json(); }
   bool is_null() const { return std::holds_alternative<std::monostate>(rep_); }
 
-  void write_debug(std::string& out) const {
-    if (is_null()) {
-      out.append("Null");
-    } else if (auto b = as_bool()) {
-      out.append(*b ? "Bool(true)" : "Bool(false)");
-    } else if (auto u = std::get_if<std::uint64_t>(&rep_)) {
-      out.append("UInt(").append(std::to_string(*u)).append(")");
-    } else if (auto i = std::get_if<std::int64_t>(&rep_)) {
-      out.append("Int(").append(std::to_string(*i)).append(")");
-    } else if (auto f = as_f64()) {
-      out.append("Float(");
-      write_debug_float(out, *f);
-      out.append(")");
-    } else if (auto s = as_str()) {
-      out.append("String(");
-      write_debug_quoted(out, *s);
-      out.append(")");
-    } else if (auto a = as_array()) {
-      out.append("Array([");
-      for (std::size_t i = 0; i < a->size(); ++i) {
-        if (i) out.append(", ");
-        (*a)[i].write_debug(out);
-      }
-      out.append("])");
-    } else {
-      out.append("Object({");
-      const ObjectType& o = *as_object();
-      for (std::size_t i = 0; i < o.size(); ++i) {
-        if (i) out.append(", ");
-        write_debug_quoted(out, o[i].first);
-        out.append(": ");
-        o[i].second.write_debug(out);
-      }
-      out.append("})");
-    }
-  }
-
   const Json* get_member(std::string_view key) const {
     if (const ObjectType* o = as_object()) {
       for (const auto& [k, v] : *o) {
@@ -86,6 +48,10 @@ class Json {
     }
     return nullptr;
   }
+  Json* get_member_mut(std::string_view key) {
+    return const_cast<Json*>(std::as_const(*this).get_member(key));
+  }
+  ArrayType* as_array_mut() { return std::get_if<ArrayType>(&rep_); }
   bool is_object() const { return std::holds_alternative<ObjectType>(rep_); }
   const ObjectType* as_object() const { return std::get_if<ObjectType>(&rep_); }
   std::optional<ObjectType> into_object() && { return take<ObjectType>(); }
@@ -126,6 +92,6 @@ class Json {
       rep_;
 };
 
-static_assert(JsonLike<Json>);
+static_assert(MutableJsonLike<Json>);
 
 }  // namespace korvel::testing

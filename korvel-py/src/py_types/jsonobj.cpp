@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "errors.hpp"
-#include "korvel/debug_form.hpp"
 #include "once_cell.hpp"
 #include "py_text.hpp"
 
@@ -393,49 +392,6 @@ PyJsonValue PyJsonValue::from(Value value) {
     case Value::kNull: return null();
   }
   internal_stop("Unknown value kind");
-}
-
-void PyJsonValue::write_debug(std::string& out) const {
-  switch (kind()) {
-    case kNull: out.append("Null"); return;
-    case kBool: out.append(*as_bool() ? "Bool(true)" : "Bool(false)"); return;
-    case kUInt: out.append("UInt(").append(std::to_string(*as_u64())).append(")"); return;
-    case kInt: out.append("Int(").append(std::to_string(*as_i64())).append(")"); return;
-    case kFloat:
-      out.append("Float(");
-      write_debug_float(out, *as_f64());
-      out.append(")");
-      return;
-    case kString:
-      out.append("String(");
-      write_debug_quoted(out, *as_str());
-      out.append(")");
-      return;
-    case kArray: {
-      out.append("Array([");
-      const char* separator = "";
-      for (const PyJsonValue& item : *as_array()) {
-        out.append(separator);
-        item.write_debug(out);
-        separator = ", ";
-      }
-      out.append("])");
-      return;
-    }
-    case kObject: {
-      out.append("Object({");
-      const char* separator = "";
-      for (const auto& [key, member] : *as_object()) {
-        out.append(separator);
-        write_debug_quoted(out, key);
-        out.append(": ");
-        member.write_debug(out);
-        separator = ", ";
-      }
-      out.append("})");
-      return;
-    }
-  }
 }
 
 }  // namespace korvel::py

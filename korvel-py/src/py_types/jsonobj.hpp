@@ -1,8 +1,9 @@
 // PyJsonValue: the JSON-like data that crosses between Python and the engine.
 //
 // Python objects are converted into it (extract), the engine reads it as its
-// bound value type (it is JsonLike), evaluation results are converted into it
-// (from), and every result reaches Python through it (into_pyobject).
+// bound value type (it is JsonLike, and MutableJsonLike for replace),
+// evaluation results are converted into it (from), and every result reaches
+// Python through it (into_pyobject).
 #pragma once
 
 #include <cstdint>
@@ -63,19 +64,9 @@ class PyJsonValue {
 
   Kind kind() const { return static_cast<Kind>(rep_.index()); }
 
-  // Mutable access for the replace walk.
-  PyJsonValue* get_member_mut(std::string_view key) {
-    auto* object = std::get_if<kObject>(&rep_);
-    return object == nullptr ? nullptr : object->find(key);
-  }
-  ArrayType* as_array_mut() { return std::get_if<kArray>(&rep_); }
-
   // JsonLike.
   static PyJsonValue null() { return PyJsonValue(); }
   bool is_null() const { return kind() == kNull; }
-  // Null, Bool(true), UInt(5), Int(-5), Float(1e16), String("a"),
-  // Array([UInt(1), Null]), Object({"k": Null}).
-  void write_debug(std::string& out) const;
   const PyJsonValue* get_member(std::string_view key) const {
     const auto* object = std::get_if<kObject>(&rep_);
     return object == nullptr ? nullptr : object->find(key);
@@ -103,6 +94,13 @@ class PyJsonValue {
   std::optional<double> as_f64() const { return get<kFloat>(); }
   std::optional<bool> as_bool() const { return get<kBool>(); }
 
+  // MutableJsonLike.
+  PyJsonValue* get_member_mut(std::string_view key) {
+    auto* object = std::get_if<kObject>(&rep_);
+    return object == nullptr ? nullptr : object->find(key);
+  }
+  ArrayType* as_array_mut() { return std::get_if<kArray>(&rep_); }
+
  private:
   using Variant = std::variant<std::monostate, bool, std::uint64_t, std::int64_t, double,
                                std::string, ArrayType, ObjectType>;
@@ -125,6 +123,6 @@ class PyJsonValue {
   Variant rep_;
 };
 
-static_assert(JsonLike<PyJsonValue>);
+static_assert(MutableJsonLike<PyJsonValue>);
 
 }  // namespace korvel::py

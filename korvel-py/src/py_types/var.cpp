@@ -7,10 +7,9 @@
 
 #include "args.hpp"
 #include "errors.hpp"
-#include "korvel/access.hpp"
 #include "korvel/env.hpp"
 #include "korvel/parser.hpp"
-#include "korvel/siphash.hpp"
+#include "korvel/var-inl.hpp"
 #include "py_types/bindings.hpp"
 #include "py_types/class_types.hpp"
 #include "py_types/jsonobj.hpp"
@@ -25,56 +24,6 @@ struct PyVarAccess {
   static constexpr const char* kName = "VarAccess";
   static PyTypeObject* type() { return var_access_type(); }
 };
-
-// Puts `replacement` where `path` leads inside `root` and returns the value
-// that stood there. The checks and path texts are those of the access walk
-// over every step, except that a type error does not show the value found.
-// Nothing is ever inserted: on failure `root` is unchanged.
-Expected<PyJsonValue, VarAccessError> replace_at(const VarAccess& path, PyJsonValue& root,
-                                                 PyJsonValue replacement) {
-  const std::vector<VarName>& names = path.names();
-  if (names.empty()) internal_stop("Variable access must have at least one name");
-  PyJsonValue* current = &root;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const VarName& step = names[i];
-    auto where = [&] { return VarAccess::resolve_name_until(names, nullptr, i); };
-    PyJsonValue* member = current->get_member_mut(step.name);
-    if (member == nullptr) {
-      return Unexpected(VarAccessError(VarAccessError::KeyNotFound{where(), step.name}));
-    }
-    current = member;
-    if (step.index) {
-      PyJsonValue::ArrayType* array = current->as_array_mut();
-      if (array == nullptr) {
-        return Unexpected(
-            VarAccessError(VarAccessError::TypeError{"Expected array at '" + where() + "'"}));
-      }
-      if (*step.index >= array->size()) {
-        return Unexpected(VarAccessError(VarAccessError::IndexOutOfBounds{
-            "Index out of bounds at '" + where() + "' (index: " + std::to_string(*step.index) +
-            ", length: " + std::to_string(array->size()) + ")"}));
-      }
-      current = &(*array)[*step.index];
-    }
-  }
-  return std::exchange(*current, std::move(replacement));
-}
-
-// SipHash-1-3 under the key (0, 0) over the step count, then each step's
-// name bytes, 0xFF, its index's presence and the index, numbers as 64-bit
-// little-endian; the same in every process. -1 is the slot's error value.
-Py_hash_t hash_path(const VarAccess& path) {
-  SipHasher13 hasher(0, 0);
-  hasher.write_u64_le(path.names().size());
-  for (const VarName& step : path.names()) {
-    hasher.write(step.name);
-    hasher.write_u8(0xFF);
-    hasher.write_u64_le(step.index ? 1 : 0);
-    if (step.index) hasher.write_u64_le(*step.index);
-  }
-  const auto hash = static_cast<Py_hash_t>(hasher.finish());
-  return hash == -1 ? -2 : hash;
-}
 
 void raise_access_error(VarAccessError error) {
   PyKorvelError(EvalError(std::move(error))).raise();
@@ -128,7 +77,6 @@ PyObject* var_access_access(PyObject* self, PyObject* const* args, Py_ssize_t na
       raise_access_error(std::move(found).error());
       return nullptr;
     }
-    // Only the designated part goes back to Python.
     return (*found)->into_pyobject().release();
   });
 }
@@ -142,13 +90,12 @@ PyObject* var_access_replace(PyObject* self, PyObject* const* args, Py_ssize_t n
     if (!bind_arguments(kSignature, args, nargs, kwnames, arguments)) return nullptr;
     const PyVarAccess* path = receiver(self);
     if (path == nullptr) return nullptr;
-    // All work is done on these copies; the caller's objects never change.
     std::optional<PyJsonValue> root = json_argument(arguments[0], "value");
     if (!root) return nullptr;
     std::optional<PyJsonValue> replacement = json_argument(arguments[1], "replacement");
     if (!replacement) return nullptr;
 
-    auto replaced = replace_at(path->data, *root, std::move(*replacement));
+    auto replaced = path->data.replace(*root, std::move(*replacement));
     if (!replaced) {
       raise_access_error(std::move(replaced).error());
       return nullptr;
@@ -196,7 +143,10 @@ PyObject* var_access_richcompare(PyObject* self, PyObject* other, int op) {
 Py_hash_t var_access_hash(PyObject* self) {
   return guard<Py_hash_t>(-1, [&]() -> Py_hash_t {
     const PyVarAccess* path = receiver(self);
-    return path == nullptr ? -1 : hash_path(path->data);
+    if (path == nullptr) return -1;
+    // -1 is the slot's error value.
+    const auto hash = static_cast<Py_hash_t>(path->data.hash());
+    return hash == -1 ? -2 : hash;
   });
 }
 

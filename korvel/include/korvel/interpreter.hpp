@@ -3,13 +3,14 @@
 
 #include <utility>
 
-#include "korvel/access.hpp"
 #include "korvel/env.hpp"
 #include "korvel/errors.hpp"
 #include "korvel/exp.hpp"
 #include "korvel/functions.hpp"
 #include "korvel/maybe_owned.hpp"
+#include "korvel/value-inl.hpp"
 #include "korvel/value.hpp"
+#include "korvel/var-inl.hpp"
 
 namespace korvel::interpreter {
 

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "korvel/expected.hpp"
+#include "korvel/json_like.hpp"
 #include "korvel/text.hpp"
 
 namespace korvel {
 
-// Type tags as error messages name them. The order is the type's own and
-// differs from the variant order of Value.
+// Type tags as error messages name them.
 enum class Type { Int, String, Bool, Float, Array, Object, Null };
 
 // "int", "string", "bool", "float", "array", "object" or "null".
@@ -108,13 +108,13 @@ class Value {
   // arrays are moved, not copied.
   Value into_owned() &&;
 
-  // A bound value (any JsonLike type, see json_like.hpp) as a Value. The owned
-  // conversion moves the value's texts in; the borrowing one views them, so
-  // its result must not outlive `value`. Fails only for a value that answers
-  // none of the type tests.
-  template <class V>
+  // A bound value as a Value. The owned conversion moves the value's texts
+  // in; the borrowing one views them, so its result must not outlive `value`.
+  // Fails only for a value that answers none of the type tests. (Defined in
+  // value-inl.hpp.)
+  template <JsonLike V>
   static Expected<Value, std::string> from_json_object(V value);
-  template <class V>
+  template <JsonLike V>
   static Expected<Value, std::string> from_json_object_ref(const V& value);
 
   // Structural equality: same variant, then same payload; floats compare by

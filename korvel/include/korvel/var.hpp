@@ -1,4 +1,6 @@
-// Access paths: dotted segments, each a name with at most one index (a.b[2]).
+// Access paths: dotted segments, each a name with at most one index (a.b[2]),
+// and variable access: walks along a path through bound data. The walks are
+// templates, defined in var-inl.hpp.
 #pragma once
 
 #include <cstdint>
@@ -46,16 +48,28 @@ class VarAccess {
   // Walks the segments from `root` and returns a reference into it. With
   // `first_done`, root is the value bound to the first segment's name: only
   // that segment's index is applied before the later segments are walked.
-  // (Defined in access.hpp.)
   template <JsonLike V>
   static Expected<const V*, VarAccessError> access_names(std::span<const VarName> names,
                                                          const V& root, bool first_done);
 
   // Resolves the path against the bindings of `env`: a reference into a
-  // binding, or the owned null value for an empty path. (Defined in access.hpp.)
+  // binding, or the owned null value for an empty path.
   template <JsonLike V>
   static Expected<MaybeOwned<V>, VarAccessError> access_from_bindings(
       std::span<const VarName> names, const Env<V>& env);
+
+  // Walks every segment from `root` as access_names does without
+  // `first_done`, puts `replacement` in place of the value found and returns
+  // that value. A failure leaves `root` unchanged: nothing is ever inserted,
+  // and a type error names only the path, not the value found.
+  template <MutableJsonLike V>
+  Expected<V, VarAccessError> replace(V& root, V replacement) const;
+
+  // A hash that is the same in every process and run, and alike for equal
+  // paths: SipHash-1-3 under the key (0, 0) over the number of segments, then
+  // for each segment its name's bytes, one byte 0xFF, whether it has an index
+  // (0 or 1) and the index, each number as 64-bit little-endian.
+  std::uint64_t hash() const;
 
   friend bool operator==(const VarAccess&, const VarAccess&) = default;
 

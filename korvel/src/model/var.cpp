@@ -1,6 +1,7 @@
 #include "korvel/var.hpp"
 
 #include "korvel/internal_stop.hpp"
+#include "korvel/siphash.hpp"
 
 namespace korvel {
 
@@ -37,6 +38,18 @@ std::string VarAccess::resolve_name_until(std::span<const VarName> names, const 
     write_var_name(text, names[i]);
   }
   return text;
+}
+
+std::uint64_t VarAccess::hash() const {
+  SipHasher13 hasher(0, 0);
+  hasher.write_u64_le(names_.size());
+  for (const VarName& segment : names_) {
+    hasher.write(segment.name);
+    hasher.write_u8(0xFF);
+    hasher.write_u64_le(segment.index ? 1 : 0);
+    if (segment.index) hasher.write_u64_le(*segment.index);
+  }
+  return hasher.finish();
 }
 
 }  // namespace korvel

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <string>
 
-#include "korvel/debug_form.hpp"
-
 namespace korvel {
 namespace {
 
@@ -67,7 +65,7 @@ void write_exponent(std::string& out, const ShortestDigits& d) {
   out.append(std::to_string(d.point - 1));
 }
 
-// NaN and the infinities read the same in both layouts.
+// NaN and the infinities read the same in every notation.
 bool write_non_finite(std::string& out, double x) {
   if (std::isnan(x)) {
     out.append("NaN");
@@ -81,20 +79,18 @@ bool write_non_finite(std::string& out, double x) {
 
 }  // namespace
 
-void write_debug_float(std::string& out, double x) {
+void write_float(std::string& out, double x, FloatNotation notation) {
   if (write_non_finite(out, x)) return;
-  const double magnitude = std::fabs(x);
   const ShortestDigits digits = shortest_digits(x);
-  if (magnitude == 0.0 || (magnitude >= 1e-4 && magnitude < 1e16)) {
-    write_positional(out, digits, /*always_fraction=*/true);
-  } else {
-    write_exponent(out, digits);
+  switch (notation) {
+    case FloatNotation::kPositional:
+      write_positional(out, digits, /*always_fraction=*/false);
+      break;
+    case FloatNotation::kPositionalWithFraction:
+      write_positional(out, digits, /*always_fraction=*/true);
+      break;
+    case FloatNotation::kExponent: write_exponent(out, digits); break;
   }
-}
-
-void write_display_float(std::string& out, double x) {
-  if (write_non_finite(out, x)) return;
-  write_positional(out, shortest_digits(x), /*always_fraction=*/false);
 }
 
 }  // namespace korvel

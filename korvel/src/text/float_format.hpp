@@ -1,12 +1,18 @@
-// The two layouts of a double: debug notation and the value text form.
+// A double in decimal: the shortest digits that read back as the same double,
+// in the notation the caller asks for.
 #pragma once
 
 #include <string>
 
 namespace korvel {
 
-// Positional, never with an exponent, without a fraction when integral:
-// 3, 2.5, -0, 0.0000001, and a 1 followed by 21 zeros for 1e21.
-void write_display_float(std::string& out, double x);
+enum class FloatNotation {
+  kPositional,              // 3, 2.5, -0, 0.0000001, 1e21 as a 1 and 21 zeros
+  kPositionalWithFraction,  // 3.0, 2.5, -0.0, 0.0000001
+  kExponent,                // 1e16, 1.5e-5, -2.5e20, 3e0
+};
+
+// NaN and the infinities are written NaN, inf and -inf in every notation.
+void write_float(std::string& out, double x, FloatNotation notation);
 
 }  // namespace korvel

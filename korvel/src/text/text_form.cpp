@@ -34,7 +34,9 @@ void write_member(std::string& out, const Value& value) {
 void write_text_form(std::string& out, const Value& value) {
   switch (value.tag()) {
     case Value::kInt: write_int(out, *value.get_if<std::int64_t>()); break;
-    case Value::kFloat: write_display_float(out, *value.get_if<double>()); break;
+    case Value::kFloat:
+      write_float(out, *value.get_if<double>(), FloatNotation::kPositional);
+      break;
     case Value::kBool: out.append(*value.get_if<bool>() ? "true" : "false"); break;
     case Value::kString: out.append(value.get_if<Text>()->view()); break;
     case Value::kArray: {

@@ -1,8 +1,9 @@
-#include "korvel/access.hpp"
-
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "korvel/parser.hpp"
+#include "korvel/var-inl.hpp"
 #include "test_json.hpp"
 
 namespace korvel {
@@ -94,6 +95,42 @@ TEST(AccessNamesTest, WalksFromTheRoot) {
   auto on_number = VarAccess::access_names(path("a").names(), Json(5), false);
   ASSERT_FALSE(on_number);
   EXPECT_EQ(to_string(on_number.error()), "Object '<root>' does not contain key 'a'");
+}
+
+std::string debug(const Json& value) {
+  std::string out;
+  write_debug(out, value);
+  return out;
+}
+
+TEST(ReplaceTest, PutsTheReplacementInPlaceAndReturnsTheOldValue) {
+  Json root = Json::object({{"a", 1}, {"b", Json::array({1, Json::object({{"c", 2}})})}});
+  auto old = path("b[1].c").replace(root, Json("x"));
+  ASSERT_TRUE(old);
+  EXPECT_EQ(debug(*old), "Int(2)");
+  EXPECT_EQ(debug(root),
+            "Object({\"a\": Int(1), \"b\": Array([Int(1), Object({\"c\": String(\"x\")})])})");
+}
+
+TEST(ReplaceTest, FailuresChangeNothing) {
+  const std::tuple<const char*, Json, const char*> cases[] = {
+      {"a.c", Json::object({{"a", Json::object({{"b", 1}})}}),
+       "Object 'a' does not contain key 'c'"},
+      {"a", Json(5), "Object '<root>' does not contain key 'a'"},
+      {"a[0]", Json::object({{"a", Json::object({{"b", 1}})}}),
+       "Type error: Expected array at '<root>'"},
+      {"a.b[0]", Json::object({{"a", Json::object({{"b", 1}})}}),
+       "Type error: Expected array at 'a'"},
+      {"a[2]", Json::object({{"a", Json::array({1, 2})}}),
+       "Index out of bounds: Index out of bounds at '<root>' (index: 2, length: 2)"},
+  };
+  for (const auto& [text, value, message] : cases) {
+    Json root = value;
+    auto result = path(text).replace(root, Json(0));
+    ASSERT_FALSE(result) << text;
+    EXPECT_EQ(to_string(result.error()), message);
+    EXPECT_EQ(debug(root), debug(value)) << text;
+  }
 }
 
 TEST(ResolveNameUntilTest, PathTexts) {

@@ -1,4 +1,4 @@
-#include "korvel/json_like.hpp"
+#include "korvel/value-inl.hpp"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +76,6 @@ struct Opaque {
 
   static Opaque null() { return {}; }
   bool is_null() const { return false; }
-  void write_debug(std::string& out) const { out.append("Opaque"); }
   const Opaque* get_member(std::string_view) const { return nullptr; }
   bool is_object() const { return false; }
   const ObjectType* as_object() const { return nullptr; }

@@ -1,6 +1,9 @@
+#include "korvel/debug_form.hpp"
+
+#include <cmath>
 #include <cstdio>
 
-#include "korvel/debug_form.hpp"
+#include "text/float_format.hpp"
 #include "text/utf8.hpp"
 #include "unicode/unicode.hpp"
 
@@ -29,6 +32,13 @@ void write_unicode_escape(std::string& out, char32_t c) {
 }
 
 }  // namespace
+
+void write_debug_float(std::string& out, double x) {
+  const double magnitude = std::fabs(x);
+  const bool positional = magnitude == 0.0 || (magnitude >= 1e-4 && magnitude < 1e16);
+  write_float(out, x,
+              positional ? FloatNotation::kPositionalWithFraction : FloatNotation::kExponent);
+}
 
 void write_debug_quoted(std::string& out, std::string_view text) {
   out.push_back('"');
