@@ -53,4 +53,11 @@ std::optional<Bindings<PyJsonValue>> read_bindings(Borrowed bindings) {
   return read;
 }
 
+Env<PyJsonValue> make_env(Bindings<PyJsonValue> bindings) {
+  EnvBuilder<PyJsonValue> builder;
+  builder.bind_multiple(std::move(bindings));
+  // The builder is not used again, so its bindings move into the Env.
+  return std::move(builder).build();
+}
+
 }  // namespace korvel::py

@@ -1,4 +1,5 @@
-// The `bindings` argument: variable names to JSON-like data.
+// The `bindings` argument: variable names to JSON-like data, and the Env
+// built from them.
 #pragma once
 
 #include <optional>
@@ -16,5 +17,8 @@ namespace korvel::py {
 // iteration" or "dictionary keys changed during iteration". nullopt with the
 // exception set; a TypeError comes as "argument 'bindings': ...".
 std::optional<Bindings<PyJsonValue>> read_bindings(Borrowed bindings);
+
+// An Env over `bindings`, which it takes over, with the default function table.
+Env<PyJsonValue> make_env(Bindings<PyJsonValue> bindings);
 
 }  // namespace korvel::py

@@ -1,11 +1,15 @@
-// The two class types, Exp and VarAccess, and the receiver check.
+// The two class types, Exp and VarAccess, and what their methods and slots
+// share: the receiver check, the method prologue, comparison, deallocation.
 #pragma once
 
+#include <array>
 #include <memory>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <utility>
 
+#include "args.hpp"
 #include "errors.hpp"
 #include "korvel/internal_stop.hpp"
 #include "once_cell.hpp"
@@ -47,11 +51,48 @@ PyObject* new_instance(PyTypeObject* type, Data&& data) {
   return object;
 }
 
-// A METH_FASTCALL | METH_KEYWORDS method as a method table stores it.
-using FastcallMethod = PyObject* (*)(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
-                                     PyObject* kwnames);
-inline PyCFunction fastcall_method(FastcallMethod method) {
-  return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(method));
+// What a method does once its call is bound: `self` is known to be an
+// instance, and `arguments` holds the bound arguments in parameter order.
+template <class Instance>
+using MethodBody = PyObject* (*)(const Instance& self, std::span<PyObject* const> arguments);
+
+// A METH_FASTCALL | METH_KEYWORDS method: binds the arguments by `kSignature`,
+// checks the receiver, then runs `kBody`; a C++ exception is raised in Python.
+template <class Instance, const Signature& kSignature, MethodBody<Instance> kBody>
+PyObject* method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                 PyObject* kwnames) noexcept {
+  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
+    std::array<PyObject*, kSignature.names.size()> arguments;
+    if (!bind_arguments(kSignature, args, nargs, kwnames, arguments)) return nullptr;
+    const Instance* instance = as_instance<Instance>(self);
+    if (instance == nullptr) {
+      raise_cast_error(Borrowed(self), Instance::kName);
+      return nullptr;
+    }
+    return kBody(*instance, arguments);
+  });
+}
+
+// That method as a method table stores it.
+template <class Instance, const Signature& kSignature, MethodBody<Instance> kBody>
+PyCFunction method_entry() {
+  return reinterpret_cast<PyCFunction>(
+      reinterpret_cast<void (*)()>(method<Instance, kSignature, kBody>));
+}
+
+// The rich comparison slot: == and != compare two instances by their data;
+// anything else, a receiver or operand that is no instance included, is
+// NotImplemented.
+template <class Instance>
+PyObject* richcompare(PyObject* self, PyObject* other, int op) noexcept {
+  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
+    const Instance* instance = as_instance<Instance>(self);
+    if (instance == nullptr || (op != Py_EQ && op != Py_NE)) return Py_NewRef(Py_NotImplemented);
+    const Instance* other_instance = as_instance<Instance>(other);
+    if (other_instance == nullptr) return Py_NewRef(Py_NotImplemented);
+    const bool equal = instance->data == other_instance->data;
+    return Py_NewRef(equal == (op == Py_EQ) ? Py_True : Py_False);
+  });
 }
 
 // The deallocation slot: releases the field, then frees the object and the

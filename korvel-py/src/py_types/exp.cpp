@@ -40,54 +40,30 @@ PyObject* exp_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
   });
 }
 
-PyObject* exp_eval(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
-    static constexpr const char* kNames[] = {"bindings"};
-    static constexpr Signature kSignature{"Exp.eval()", kNames, 0, 1};
-    PyObject* arguments[1];
-    if (!bind_arguments(kSignature, args, nargs, kwnames, arguments)) return nullptr;
-    const PyExp* exp = as_instance<PyExp>(self);
-    if (exp == nullptr) {
-      raise_cast_error(Borrowed(self), PyExp::kName);
+constexpr const char* kEvalNames[] = {"bindings"};
+constexpr Signature kEvalSignature{"Exp.eval()", kEvalNames, 0, 1};
+
+PyObject* exp_eval(const PyExp& exp, std::span<PyObject* const> arguments) {
+  std::optional<Bindings<PyJsonValue>> bindings = read_bindings(Borrowed(arguments[0]));
+  if (!bindings) return nullptr;
+
+  std::optional<PyJsonValue> result;
+  {
+    const Env<PyJsonValue> env = make_env(std::move(*bindings));
+    interpreter::EvalResult value = interpreter::eval(exp.data, env);
+    if (!value) {
+      PyKorvelError(std::move(value).error()).raise();
       return nullptr;
     }
-    std::optional<Bindings<PyJsonValue>> bindings = read_bindings(Borrowed(arguments[0]));
-    if (!bindings) return nullptr;
-
-    std::optional<PyJsonValue> result;
-    {
-      EnvBuilder<PyJsonValue> builder;
-      builder.bind_multiple(std::move(*bindings));
-      // The builder is not used again, so its bindings move into the Env.
-      const Env<PyJsonValue> env = std::move(builder).build();
-      interpreter::EvalResult value = interpreter::eval(exp->data, env);
-      if (!value) {
-        PyKorvelError(std::move(value).error()).raise();
-        return nullptr;
-      }
-      // The result may borrow from the tree and the bindings: it is copied
-      // (when it is a literal) and converted before they go.
-      result = PyJsonValue::from(std::move(*value).take());
-    }
-    return result->into_pyobject().release();
-  });
+    // The result may borrow from the tree and the bindings: it is copied
+    // (when it is a literal) and converted before they go.
+    result = PyJsonValue::from(std::move(*value).take());
+  }
+  return result->into_pyobject().release();
 }
-
-PyObject* exp_richcompare(PyObject* self, PyObject* other, int op) {
-  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
-    const PyExp* exp = as_instance<PyExp>(self);
-    if (exp == nullptr || (op != Py_EQ && op != Py_NE)) return Py_NewRef(Py_NotImplemented);
-    const PyExp* other_exp = as_instance<PyExp>(other);
-    if (other_exp == nullptr) return Py_NewRef(Py_NotImplemented);
-    const bool equal = exp->data == other_exp->data;
-    return Py_NewRef(equal == (op == Py_EQ) ? Py_True : Py_False);
-  });
-}
-
-void exp_dealloc(PyObject* self) { dealloc_instance<PyExp>(self); }
 
 PyMethodDef exp_methods[] = {
-    {"eval", fastcall_method(exp_eval), METH_FASTCALL | METH_KEYWORDS,
+    {"eval", method_entry<PyExp, kEvalSignature, exp_eval>(), METH_FASTCALL | METH_KEYWORDS,
      "eval($self, bindings)\n--\n\n"
      "Evaluates the expression with the given variable bindings.\n\n"
      "Args:\n"
@@ -102,11 +78,11 @@ PyMethodDef exp_methods[] = {
 
 PyType_Slot exp_slots[] = {
     {Py_tp_doc, const_cast<char*>("Exp(exp, /)\n--\n\n")},
-    {Py_tp_richcompare, reinterpret_cast<void*>(exp_richcompare)},
+    {Py_tp_richcompare, reinterpret_cast<void*>(richcompare<PyExp>)},
     {Py_tp_new, reinterpret_cast<void*>(exp_new)},
     {Py_tp_methods, exp_methods},
     {Py_tp_base, &PyBaseObject_Type},
-    {Py_tp_dealloc, reinterpret_cast<void*>(exp_dealloc)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_instance<PyExp>)},
     {0, nullptr},
 };
 

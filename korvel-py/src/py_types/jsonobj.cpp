@@ -97,8 +97,7 @@ class Extractor {
       return true;
     }
     if (type == &PyUnicode_Type) return extract_text(object, out);
-    if (type == &PyList_Type) return extract_list(object, out);
-    if (type == &PyTuple_Type) return extract_tuple(object, out);
+    if (type == &PyList_Type || type == &PyTuple_Type) return extract_list_or_tuple(object, out);
     if (type == &PyDict_Type) return extract_mapping(object, out);
 
     return extract_numpy_bool(object, out) || extract_u64(object, out) ||
@@ -220,34 +219,22 @@ class Extractor {
     return false;
   }
 
-  // As its iterator would: each item while the index is below the current
-  // length, held while it converts, since converting may change the list.
-  bool extract_list(PyObject* list, PyJsonValue& out) {
+  // A list or a tuple, read by position as its iterator would: each item
+  // while the index is below the current length, since converting may change
+  // a list.
+  bool extract_list_or_tuple(PyObject* sequence, PyJsonValue& out) {
     Nesting nesting(depth_, "a Python object");
     if (!nesting) return false;
-    PyJsonValue::ArrayType items;
-    items.reserve(static_cast<std::size_t>(PyList_GET_SIZE(list)));
-    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(list); ++i) {
-      Ref item = Ref::new_ref(PyList_GET_ITEM(list, i));
-      if (!extract(item.get(), items.emplace_back())) return false;
-    }
-    out = PyJsonValue::array(std::move(items));
-    return true;
+    Py_ssize_t i = 0;
+    auto next = [sequence, &i](Ref& item) {
+      if (i >= PySequence_Fast_GET_SIZE(sequence)) return 0;
+      item = Ref::new_ref(PySequence_Fast_GET_ITEM(sequence, i++));
+      return 1;
+    };
+    return extract_items(PySequence_Fast_GET_SIZE(sequence), next, out);
   }
 
-  bool extract_tuple(PyObject* tuple, PyJsonValue& out) {
-    Nesting nesting(depth_, "a Python object");
-    if (!nesting) return false;
-    const Py_ssize_t size = PyTuple_GET_SIZE(tuple);
-    PyJsonValue::ArrayType items;
-    items.reserve(static_cast<std::size_t>(size));
-    for (Py_ssize_t i = 0; i < size; ++i) {
-      if (!extract(PyTuple_GET_ITEM(tuple, i), items.emplace_back())) return false;
-    }
-    out = PyJsonValue::array(std::move(items));
-    return true;
-  }
-
+  // Any other Sequence: its reported length serves only for the reservation.
   bool extract_sequence(PyObject* sequence, PyJsonValue& out) {
     Nesting nesting(depth_, "a Python object");
     if (!nesting) return false;
@@ -256,16 +243,29 @@ class Extractor {
       PyErr_Clear();
       length = 0;
     }
-    PyJsonValue::ArrayType items;
-    items.reserve(static_cast<std::size_t>(std::min(length, kMaxReservation)));
     Ref iterator = Ref::steal(PyObject_GetIter(sequence));
     if (!iterator) return false;
+    auto next = [&iterator](Ref& item) {
+      PyObject* raw;
+      const int status = PyIter_NextItem(iterator.get(), &raw);
+      if (status > 0) item = Ref::steal(raw);
+      return status;
+    };
+    return extract_items(std::min(length, kMaxReservation), next, out);
+  }
+
+  // The items that next(item) yields, converted in order into an array. It
+  // returns 1 with the next item, 0 at the end, or -1 with the exception set.
+  // Each item is held while it converts.
+  template <class Next>
+  bool extract_items(Py_ssize_t reservation, Next& next, PyJsonValue& out) {
+    PyJsonValue::ArrayType items;
+    items.reserve(static_cast<std::size_t>(reservation));
     for (;;) {
-      PyObject* next;
-      const int status = PyIter_NextItem(iterator.get(), &next);
+      Ref item;
+      const int status = next(item);
       if (status < 0) return false;
       if (status == 0) break;
-      Ref item = Ref::steal(next);
       if (!extract(item.get(), items.emplace_back())) return false;
     }
     out = PyJsonValue::array(std::move(items));

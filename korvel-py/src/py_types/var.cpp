@@ -29,12 +29,6 @@ void raise_access_error(VarAccessError error) {
   PyKorvelError(EvalError(std::move(error))).raise();
 }
 
-const PyVarAccess* receiver(PyObject* self) {
-  const PyVarAccess* instance = as_instance<PyVarAccess>(self);
-  if (instance == nullptr) raise_cast_error(Borrowed(self), PyVarAccess::kName);
-  return instance;
-}
-
 std::optional<PyJsonValue> json_argument(PyObject* argument, const char* name) {
   std::optional<PyJsonValue> value = PyJsonValue::extract(Borrowed(argument));
   if (!value) wrap_argument_error(name);
@@ -59,101 +53,70 @@ PyObject* var_access_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
   });
 }
 
-PyObject* var_access_access(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
-                            PyObject* kwnames) {
-  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
-    static constexpr const char* kNames[] = {"value"};
-    static constexpr Signature kSignature{"VarAccess.access()", kNames, 1, 1};
-    PyObject* arguments[1];
-    if (!bind_arguments(kSignature, args, nargs, kwnames, arguments)) return nullptr;
-    const PyVarAccess* path = receiver(self);
-    if (path == nullptr) return nullptr;
-    const std::optional<PyJsonValue> root = json_argument(arguments[0], "value");
-    if (!root) return nullptr;
+constexpr const char* kAccessNames[] = {"value"};
+constexpr Signature kAccessSignature{"VarAccess.access()", kAccessNames, 1, 1};
 
-    auto found = VarAccess::access_names(std::span(path->data.names()), *root,
-                                         /*first_done=*/false);
-    if (!found) {
-      raise_access_error(std::move(found).error());
-      return nullptr;
-    }
-    return (*found)->into_pyobject().release();
-  });
+PyObject* var_access_access(const PyVarAccess& path, std::span<PyObject* const> arguments) {
+  const std::optional<PyJsonValue> root = json_argument(arguments[0], "value");
+  if (!root) return nullptr;
+  auto found = VarAccess::access_names(std::span(path.data.names()), *root, /*first_done=*/false);
+  if (!found) {
+    raise_access_error(std::move(found).error());
+    return nullptr;
+  }
+  return (*found)->into_pyobject().release();
 }
 
-PyObject* var_access_replace(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
-                             PyObject* kwnames) {
-  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
-    static constexpr const char* kNames[] = {"value", "replacement"};
-    static constexpr Signature kSignature{"VarAccess.replace()", kNames, 2, 2};
-    PyObject* arguments[2];
-    if (!bind_arguments(kSignature, args, nargs, kwnames, arguments)) return nullptr;
-    const PyVarAccess* path = receiver(self);
-    if (path == nullptr) return nullptr;
-    std::optional<PyJsonValue> root = json_argument(arguments[0], "value");
-    if (!root) return nullptr;
-    std::optional<PyJsonValue> replacement = json_argument(arguments[1], "replacement");
-    if (!replacement) return nullptr;
+constexpr const char* kReplaceNames[] = {"value", "replacement"};
+constexpr Signature kReplaceSignature{"VarAccess.replace()", kReplaceNames, 2, 2};
 
-    auto replaced = path->data.replace(*root, std::move(*replacement));
-    if (!replaced) {
-      raise_access_error(std::move(replaced).error());
-      return nullptr;
-    }
-    return root->into_pyobject().release();
-  });
+PyObject* var_access_replace(const PyVarAccess& path, std::span<PyObject* const> arguments) {
+  // All work is done on these copies; the caller's objects never change.
+  std::optional<PyJsonValue> root = json_argument(arguments[0], "value");
+  if (!root) return nullptr;
+  std::optional<PyJsonValue> replacement = json_argument(arguments[1], "replacement");
+  if (!replacement) return nullptr;
+  auto replaced = path.data.replace(*root, std::move(*replacement));
+  if (!replaced) {
+    raise_access_error(std::move(replaced).error());
+    return nullptr;
+  }
+  return root->into_pyobject().release();
 }
 
-PyObject* var_access_access_from_bindings(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
-                                          PyObject* kwnames) {
-  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
-    static constexpr const char* kNames[] = {"bindings"};
-    static constexpr Signature kSignature{"VarAccess.access_from_bindings()", kNames, 1, 1};
-    PyObject* arguments[1];
-    if (!bind_arguments(kSignature, args, nargs, kwnames, arguments)) return nullptr;
-    const PyVarAccess* path = receiver(self);
-    if (path == nullptr) return nullptr;
-    std::optional<Bindings<PyJsonValue>> bindings = read_bindings(Borrowed(arguments[0]));
-    if (!bindings) return nullptr;
+constexpr const char* kAccessFromBindingsNames[] = {"bindings"};
+constexpr Signature kAccessFromBindingsSignature{"VarAccess.access_from_bindings()",
+                                                 kAccessFromBindingsNames, 1, 1};
 
-    EnvBuilder<PyJsonValue> builder;
-    builder.bind_multiple(std::move(*bindings));
-    // The builder is not used again, so its bindings move into the Env.
-    const Env<PyJsonValue> env = std::move(builder).build();
-    auto found = VarAccess::access_from_bindings(std::span(path->data.names()), env);
-    if (!found) {
-      raise_access_error(std::move(found).error());
-      return nullptr;
-    }
-    return found->get().into_pyobject().release();
-  });
-}
-
-PyObject* var_access_richcompare(PyObject* self, PyObject* other, int op) {
-  return guard<PyObject*>(nullptr, [&]() -> PyObject* {
-    const PyVarAccess* path = as_instance<PyVarAccess>(self);
-    if (path == nullptr || (op != Py_EQ && op != Py_NE)) return Py_NewRef(Py_NotImplemented);
-    const PyVarAccess* other_path = as_instance<PyVarAccess>(other);
-    if (other_path == nullptr) return Py_NewRef(Py_NotImplemented);
-    const bool equal = path->data == other_path->data;
-    return Py_NewRef(equal == (op == Py_EQ) ? Py_True : Py_False);
-  });
+PyObject* var_access_access_from_bindings(const PyVarAccess& path,
+                                          std::span<PyObject* const> arguments) {
+  std::optional<Bindings<PyJsonValue>> bindings = read_bindings(Borrowed(arguments[0]));
+  if (!bindings) return nullptr;
+  const Env<PyJsonValue> env = make_env(std::move(*bindings));
+  auto found = VarAccess::access_from_bindings(std::span(path.data.names()), env);
+  if (!found) {
+    raise_access_error(std::move(found).error());
+    return nullptr;
+  }
+  return found->get().into_pyobject().release();
 }
 
 Py_hash_t var_access_hash(PyObject* self) {
   return guard<Py_hash_t>(-1, [&]() -> Py_hash_t {
-    const PyVarAccess* path = receiver(self);
-    if (path == nullptr) return -1;
+    const PyVarAccess* path = as_instance<PyVarAccess>(self);
+    if (path == nullptr) {
+      raise_cast_error(Borrowed(self), PyVarAccess::kName);
+      return -1;
+    }
     // -1 is the slot's error value.
     const auto hash = static_cast<Py_hash_t>(path->data.hash());
     return hash == -1 ? -2 : hash;
   });
 }
 
-void var_access_dealloc(PyObject* self) { dealloc_instance<PyVarAccess>(self); }
-
 PyMethodDef var_access_methods[] = {
-    {"access", fastcall_method(var_access_access), METH_FASTCALL | METH_KEYWORDS,
+    {"access", method_entry<PyVarAccess, kAccessSignature, var_access_access>(),
+     METH_FASTCALL | METH_KEYWORDS,
      "access($self, value, /)\n--\n\n"
      "Reads the variable that the path designates from the given JSON value.\n\n"
      "Args:\n"
@@ -164,7 +127,8 @@ PyMethodDef var_access_methods[] = {
      "Raises:\n"
      "    NameError: When the access fails, for example on a missing variable\n"
      "        or a type mismatch; the message describes the failure."},
-    {"replace", fastcall_method(var_access_replace), METH_FASTCALL | METH_KEYWORDS,
+    {"replace", method_entry<PyVarAccess, kReplaceSignature, var_access_replace>(),
+     METH_FASTCALL | METH_KEYWORDS,
      "replace($self, value, replacement, /)\n--\n\n"
      "Replaces the variable that the path designates in the given JSON value.\n\n"
      "The value passed in is left unchanged: the result is an updated copy.\n"
@@ -177,7 +141,8 @@ PyMethodDef var_access_methods[] = {
      "    The updated value.\n\n"
      "Raises:\n"
      "    NameError: When the access fails; the message describes the failure."},
-    {"access_from_bindings", fastcall_method(var_access_access_from_bindings),
+    {"access_from_bindings",
+     method_entry<PyVarAccess, kAccessFromBindingsSignature, var_access_access_from_bindings>(),
      METH_FASTCALL | METH_KEYWORDS,
      "access_from_bindings($self, bindings, /)\n--\n\n"
      "Reads the variable that the path designates from the given variable\n"
@@ -194,12 +159,12 @@ PyMethodDef var_access_methods[] = {
 
 PyType_Slot var_access_slots[] = {
     {Py_tp_doc, const_cast<char*>("VarAccess(accessor, /)\n--\n\n")},
-    {Py_tp_richcompare, reinterpret_cast<void*>(var_access_richcompare)},
+    {Py_tp_richcompare, reinterpret_cast<void*>(richcompare<PyVarAccess>)},
     {Py_tp_hash, reinterpret_cast<void*>(var_access_hash)},
     {Py_tp_new, reinterpret_cast<void*>(var_access_new)},
     {Py_tp_methods, var_access_methods},
     {Py_tp_base, &PyBaseObject_Type},
-    {Py_tp_dealloc, reinterpret_cast<void*>(var_access_dealloc)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(dealloc_instance<PyVarAccess>)},
     {0, nullptr},
 };
 
