@@ -16,15 +16,18 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 echo "== formatting (clang-format)"
 check_format
 
+# Every build of the test run treats warnings as errors.
+WERROR=-Dwerror=true
+
 echo "== build and test"
 # Benchmarks are built (not run) so that they keep compiling.
-setup_build "$BUILD/main" -Dbenchmarks=true -Dpython=enabled
+setup_build "$BUILD/main" "$WERROR" -Dbenchmarks=true -Dpython=enabled
 meson compile -C "$BUILD/main"
 meson test -C "$BUILD/main" --print-errorlogs
 run_binding_tests "$PYTHON" "$BUILD/main"
 
 echo "== engine tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-setup_build "$BUILD/sanitize" -Db_sanitize=address,undefined -Db_lundef=false \
+setup_build "$BUILD/sanitize" "$WERROR" -Db_sanitize=address,undefined -Db_lundef=false \
   -Dcpp_args=-fno-sanitize-recover=all -Dpython=disabled
 meson compile -C "$BUILD/sanitize"
 meson test -C "$BUILD/sanitize" --print-errorlogs --suite engine
@@ -36,7 +39,7 @@ bash "$ROOT/tools/fuzz.sh" -j 4 10
 echo "== binding tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 # The interpreter is not instrumented: the runtimes are preloaded, and leak
 # checking is off, since the interpreter does not free everything at exit.
-setup_build "$BUILD/sanitize-py" -Db_sanitize=address,undefined -Db_lundef=false \
+setup_build "$BUILD/sanitize-py" "$WERROR" -Db_sanitize=address,undefined -Db_lundef=false \
   -Dcpp_args=-fno-sanitize-recover=all -Dtests=false -Dpython=enabled
 meson compile -C "$BUILD/sanitize-py"
 LD_PRELOAD="$(g++ -print-file-name=libasan.so) $(g++ -print-file-name=libubsan.so)" \
@@ -58,7 +61,7 @@ for minor in 3.12 3.13; do
       export SETUPTOOLS_USE_DISTUTILS=local
       export PYTHONPATH="$ROOT/tools/lib/distutils_shim:/usr/lib/python3/dist-packages"
     fi
-    setup_build "$BUILD/py$minor" -Dtests=false -Dpython=enabled \
+    setup_build "$BUILD/py$minor" "$WERROR" -Dtests=false -Dpython=enabled \
       -Dpython_interpreter="$interpreter"
   )
   meson compile -C "$BUILD/py$minor"
