@@ -9723,7 +9723,6 @@ constexpr CaseFoldLink kCaseFoldOrbitsData[] = {
 const RangeTable kWhiteSpace = RangeTable(kRangePool + 9961, 10);
 const RangeTable kAlphabetic = RangeTable(kRangePool + 3, 757);
 const RangeTable kGraphemeExtend = RangeTable(kRangePool + 5676, 375);
-const RangeTable kJoinControl = RangeTable(kRangePool + 7652, 1);
 const RangeTable kPerlWord = RangeTable(kRangePool + 11455, 796);
 const RangeTable kDecimalNumber = RangeTable(kRangePool + 14261, 71);
 const std::span<const CategoryRun> kGeneralCategoryRuns =

@@ -8,8 +8,6 @@
 
 namespace korvel::unicode {
 
-inline constexpr const char* kUnicodeVersion = "16.0.0";
-
 // An inclusive range of code points.
 struct Range {
   char32_t first;
@@ -91,7 +89,6 @@ namespace tables {
 extern const RangeTable kWhiteSpace;
 extern const RangeTable kAlphabetic;
 extern const RangeTable kGraphemeExtend;
-extern const RangeTable kJoinControl;
 extern const RangeTable kPerlWord;
 extern const RangeTable kDecimalNumber;
 extern const std::span<const CategoryRun> kGeneralCategoryRuns;
