@@ -159,7 +159,8 @@ const korvel::FunctionTable& functions() {
 std::string describe(const korvel::interpreter::EvalResult& result) {
   if (!result) return "error: " + korvel::to_string(result.error());
   const Value value = Value(result->get()).into_owned();
-  std::string out = korvel::debug_string(value);
+  std::string out;
+  korvel::write_debug(out, value);
   out.push_back('\n');
   korvel::write_text_form(out, value);
   return out;

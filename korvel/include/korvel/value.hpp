@@ -146,6 +146,5 @@ void Object::for_each_value(F&& f) {
 // The single-line debug form, as the "int" and "float" conversion messages
 // show a value: Int(1), Float(1.0), String("a"), Array([Null]), Object({}).
 void write_debug(std::string& out, const Value& value);
-std::string debug_string(const Value& value);
 
 }  // namespace korvel

@@ -25,10 +25,6 @@ struct VarName {
   friend bool operator==(const VarName&, const VarName&) = default;
 };
 
-// The segment as messages show it: the name unquoted, then "[index]".
-void write_var_name(std::string& out, const VarName& segment);
-std::string to_string(const VarName& segment);
-
 template <JsonLike V>
 class Env;
 

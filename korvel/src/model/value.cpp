@@ -171,10 +171,4 @@ void write_debug(std::string& out, const Value& value) {
   }
 }
 
-std::string debug_string(const Value& value) {
-  std::string out;
-  write_debug(out, value);
-  return out;
-}
-
 }  // namespace korvel

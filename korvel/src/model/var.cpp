@@ -4,7 +4,9 @@
 #include "korvel/siphash.hpp"
 
 namespace korvel {
+namespace {
 
+// The segment as messages show it: the name unquoted, then "[index]".
 void write_var_name(std::string& out, const VarName& segment) {
   out.append(segment.name);
   if (segment.index) {
@@ -14,11 +16,7 @@ void write_var_name(std::string& out, const VarName& segment) {
   }
 }
 
-std::string to_string(const VarName& segment) {
-  std::string out;
-  write_var_name(out, segment);
-  return out;
-}
+}  // namespace
 
 VarAccess::VarAccess(std::vector<VarName> names) : names_(std::move(names)) {
   if (names_.empty()) internal_stop("Variable access must have at least one name");

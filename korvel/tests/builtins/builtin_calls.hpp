@@ -9,9 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "korvel/errors.hpp"
 #include "builtins/builtins.hpp"
+#include "korvel/errors.hpp"
 #include "korvel/value.hpp"
+#include "printers.hpp"
 
 namespace korvel::builtin_test {
 

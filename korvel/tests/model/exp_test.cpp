@@ -46,13 +46,6 @@ TEST(ExpTest, EqualityIsStructural) {
   EXPECT_EQ(Exp(Exp::Not{Box<Exp>(var("a"))}), Exp(Exp::Not{Box<Exp>(var("a"))}));
 }
 
-TEST(ExpTest, SegmentTexts) {
-  EXPECT_EQ(to_string(VarName{"a", 0}), "a[0]");
-  EXPECT_EQ(to_string(VarName{"a", std::nullopt}), "a");
-  EXPECT_EQ(to_string(VarName{"x y", 12}), "x y[12]");
-  EXPECT_EQ(to_string(VarName{"b.c[", 18446744073709551615u}), "b.c[[18446744073709551615]");
-}
-
 TEST(ExpTest, EmptyPathIsAnInternalStop) {
   try {
     VarAccess path({});

@@ -1,5 +1,3 @@
-#include "korvel/value-inl.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +5,8 @@
 
 #include "korvel/interpreter.hpp"
 #include "korvel/parser.hpp"
+#include "korvel/value-inl.hpp"
+#include "printers.hpp"
 #include "test_json.hpp"
 
 namespace korvel {

@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "printers.hpp"
+
 namespace korvel {
 namespace {
 

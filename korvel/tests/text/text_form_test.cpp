@@ -7,6 +7,7 @@
 #include <string>
 
 #include "builtins/builtin_calls.hpp"
+#include "printers.hpp"
 #include "text/json_escape.hpp"
 
 namespace korvel {
