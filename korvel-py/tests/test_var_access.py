@@ -11,12 +11,7 @@ from hypothesis import strategies as st
 
 from json_equality import same
 from korvel import VarAccess
-
-
-def error_text(call):
-    with pytest.raises(Exception) as raised:
-        call()
-    return type(raised.value), str(raised.value)
+from raised import error_text
 
 
 @pytest.mark.parametrize(
@@ -262,31 +257,6 @@ def test_replace_never_inserts(path, value, message):
     assert value == before
 
 
-@pytest.mark.parametrize(
-    "a, b",
-    [("a", "'a'"), ("a", '"a"'), ("a[0]", "a[ 0 ]"), ("a[0]", "a[00]"), ("a.b", "a.'b'")],
-)
-def test_equal_paths_hash_alike(a, b):
-    assert VarAccess(a) == VarAccess(b)
-    assert not VarAccess(a) != VarAccess(b)
-    assert hash(VarAccess(a)) == hash(VarAccess(b))
-
-
-@pytest.mark.parametrize("a, b", [("a", "a[0]"), ("a[0]", "a[1]"), ("a", "A"), ("a.b", "a"), ("a.b", "b.a")])
-def test_unequal_paths(a, b):
-    assert VarAccess(a) != VarAccess(b)
-    assert not VarAccess(a) == VarAccess(b)
-
-
-def test_comparisons_with_other_objects_and_orderings():
-    path = VarAccess("a")
-    assert path != "a" and not path == "a"
-    assert path.__eq__("a") is NotImplemented
-    with pytest.raises(TypeError):
-        path < VarAccess("b")
-    assert {VarAccess("a[0]"): 1}[VarAccess("a[ 0 ]")] == 1
-
-
 def byte_stream(steps):
     out = struct.pack("<Q", len(steps))
     for name, index in steps:
@@ -340,8 +310,6 @@ json_like = st.recursive(
     lambda children: st.lists(children, max_size=4) | st.dictionaries(st.text(), children, max_size=4),
     max_leaves=20,
 )
-
-
 
 
 @settings(max_examples=200)
