@@ -6,6 +6,7 @@
 #include <string>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "korvel/internal_stop.hpp"
 #include "korvel/json_like.hpp"
@@ -59,16 +60,17 @@ Expected<Value, std::string> convert(Source<V, kOwned> value) {
   }
   if (value.is_null()) return Value();
   if (value.is_object()) {
-    Object object;
+    // Collected in the value's own order and sorted once by from_entries.
+    std::vector<ObjectEntry> entries;
     auto convert_all = [&](auto&& members) -> std::optional<std::string> {
-      object.reserve(members.size());
+      entries.reserve(members.size());
       for (auto&& [key, member] : members) {
         auto converted = convert<V, kOwned>(static_cast<Source<V, kOwned>>(member));
         if (!converted) return std::move(converted).error();
         if constexpr (kOwned) {
-          object.insert_or_assign(std::move(key), std::move(*converted));
+          entries.push_back(ObjectEntry{std::move(key), std::move(*converted)});
         } else {
-          object.insert_or_assign(std::string(key), std::move(*converted));
+          entries.push_back(ObjectEntry{std::string(key), std::move(*converted)});
         }
       }
       return std::nullopt;
@@ -82,7 +84,7 @@ Expected<Value, std::string> convert(Source<V, kOwned> value) {
       failure = convert_all(*value.as_object());
     }
     if (failure) return Unexpected(std::move(*failure));
-    return Value(std::move(object));
+    return Value(Object::from_entries(std::move(entries)));
   }
   return Unexpected(std::string("Unsupported value type"));
 }

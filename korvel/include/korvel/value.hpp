@@ -28,7 +28,8 @@ using Array = std::vector<Value>;
 
 // An ordered map from owned key text to Value, ascending by key bytes, with at
 // most one entry per key. A sorted flat vector: values are built once and
-// read in order far more often than they are searched.
+// read in order far more often than they are searched, so a whole object is
+// built with from_entries, which sorts once, rather than entry by entry.
 class Object {
  public:
   using const_iterator = std::vector<ObjectEntry>::const_iterator;
@@ -40,7 +41,12 @@ class Object {
   Object& operator=(Object&&) noexcept;
   ~Object();
 
+  // The object of these entries, given in any order: they are sorted once,
+  // and of entries with equal keys the last one given stays.
+  static Object from_entries(std::vector<ObjectEntry> entries);
+
   // Inserts the entry or, for a key already present, replaces its value.
+  // Inserting before the last key moves every later entry.
   void insert_or_assign(std::string key, Value value);
   const Value* find(std::string_view key) const;
 

@@ -286,13 +286,13 @@ class Evaluator {
 
   // Members come off the stacks in ascending key order, each with its value.
   Status build_object(std::size_t count) {
-    Object object;
-    object.reserve(count);
+    std::vector<ObjectEntry> entries;
+    entries.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
       std::string key = pop_key();
-      object.insert_or_assign(std::move(key), take_value());
+      entries.push_back(ObjectEntry{std::move(key), take_value()});
     }
-    push_held(Value(std::move(object)));
+    push_held(Value(Object::from_entries(std::move(entries))));
     return {};
   }
 

@@ -37,7 +37,35 @@ bool key_less(const ObjectEntry& entry, std::string_view key) {
   return std::string_view(entry.key) < key;
 }
 
+bool entry_less(const ObjectEntry& a, const ObjectEntry& b) {
+  return std::string_view(a.key) < std::string_view(b.key);
+}
+
 }  // namespace
+
+Object Object::from_entries(std::vector<ObjectEntry> entries) {
+  Object object;
+  // Entries often arrive ascending already (sorted sources, object literals).
+  if (std::adjacent_find(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return !entry_less(a, b);
+      }) == entries.end()) {
+    object.entries_ = std::move(entries);
+    return object;
+  }
+  // Stable, so that equal keys keep their given order and the last one of
+  // each run is the one to keep.
+  std::stable_sort(entries.begin(), entries.end(), entry_less);
+  auto kept = entries.begin();
+  for (auto it = entries.begin(); it != entries.end(); ++it) {
+    const auto next = it + 1;
+    if (next != entries.end() && next->key == it->key) continue;
+    if (kept != it) *kept = std::move(*it);
+    ++kept;
+  }
+  entries.erase(kept, entries.end());
+  object.entries_ = std::move(entries);
+  return object;
+}
 
 void Object::insert_or_assign(std::string key, Value value) {
   // Entries usually arrive in ascending order; appending is the common case.

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "printers.hpp"
 
@@ -90,6 +91,38 @@ TEST(ValueTest, ObjectKeepsKeysInByteOrderAndReplacesRepeatedKeys) {
   ASSERT_NE(object.find("b"), nullptr);
   EXPECT_EQ(*object.find("b"), Value(6));
   EXPECT_EQ(object.find("c"), nullptr);
+}
+
+TEST(ValueTest, FromEntriesSortsOnceAndKeepsTheLastOfEachKey) {
+  const auto keys_and_values = [](const Object& object) {
+    std::string out;
+    for (const auto& entry : object) out += entry.key + "=" + debug_string(entry.value) + ",";
+    return out;
+  };
+  const auto entries = [](std::initializer_list<std::pair<const char*, int>> pairs) {
+    std::vector<ObjectEntry> out;
+    for (const auto& [key, value] : pairs) out.push_back(ObjectEntry{key, Value(value)});
+    return out;
+  };
+  const std::pair<std::vector<ObjectEntry>, const char*> cases[] = {
+      {entries({}), ""},
+      {entries({{"a", 1}, {"b", 2}}), "a=Int(1),b=Int(2),"},
+      {entries({{"b", 1}, {"B", 2}, {"a", 3}, {"\xc3\xa9", 4}, {"ab", 5}}),
+       "B=Int(2),a=Int(3),ab=Int(5),b=Int(1),\xc3\xa9=Int(4),"},
+      {entries({{"k", 1}, {"a", 2}, {"k", 3}, {"k", 4}, {"a", 5}}), "a=Int(5),k=Int(4),"},
+      {entries({{"a", 1}, {"a", 2}}), "a=Int(2),"},
+  };
+  for (const auto& [given, expected] : cases) {
+    EXPECT_EQ(keys_and_values(Object::from_entries(given)), expected);
+  }
+
+  // Descending keys, the order that inserting one by one makes quadratic.
+  std::vector<ObjectEntry> descending;
+  for (int i = 20'000; i > 0; --i) descending.push_back(ObjectEntry{std::to_string(i), Value(i)});
+  const Object object = Object::from_entries(std::move(descending));
+  ASSERT_EQ(object.size(), 20'000U);
+  EXPECT_EQ(object.begin()->key, "1");
+  EXPECT_EQ(*object.find("10000"), Value(10'000));
 }
 
 TEST(ValueTest, CopyKeepsBorrowedTextBorrowed) {
