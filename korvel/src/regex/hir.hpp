@@ -25,6 +25,7 @@ enum class Look : std::uint8_t {
   kWordStartHalfUnicode,
   kWordEndHalfUnicode,
   kWordAscii,
+  kWordAsciiNegate,
   kWordStartAscii,
   kWordEndAscii,
   kWordStartHalfAscii,

@@ -54,6 +54,7 @@ bool look_holds(Look look, char32_t before, char32_t after) {
     case Look::kWordStartHalfUnicode: return !is_word_unicode(before);
     case Look::kWordEndHalfUnicode: return !is_word_unicode(after);
     case Look::kWordAscii: return is_word_ascii(before) != is_word_ascii(after);
+    case Look::kWordAsciiNegate: return is_word_ascii(before) == is_word_ascii(after);
     case Look::kWordStartAscii: return !is_word_ascii(before) && is_word_ascii(after);
     case Look::kWordEndAscii: return is_word_ascii(before) && !is_word_ascii(after);
     case Look::kWordStartHalfAscii: return !is_word_ascii(before);

@@ -22,6 +22,8 @@ constexpr Range kAnyCharExceptCRLF[] = {
 
 constexpr char32_t kMaxByte = 0xFF;
 
+bool is_ascii_letter(char32_t c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+
 class Translator {
  public:
   explicit Translator(const ast::Ast& ast) : ast_(ast) {}
@@ -106,23 +108,20 @@ class Translator {
   bool literal(const Node& node, Hir& out) {
     if (is_byte_literal(node)) return fail(ErrorKind::kInvalidUtf8, node.span);
     const char32_t c = node.c;
-    if (!case_insensitive()) {
+    // Outside Unicode mode only ASCII letters have a case partner; any other
+    // character, a non-ASCII one included, stands for itself.
+    const bool folds =
+        case_insensitive() && (unicode() ? has_case_fold_partner(c) : is_ascii_letter(c));
+    if (!folds) {
       out = hir::literal(c);
       return true;
     }
-    if (unicode()) {
-      if (!has_case_fold_partner(c)) {
-        out = hir::literal(c);
-        return true;
-      }
-      CodePointSet set = CodePointSet::from_ranges({{c, c}});
-      set.case_fold_simple();
-      out = hir::cls(sets_, std::move(set));
-      return true;
-    }
-    if (c >= 0x80) return fail(ErrorKind::kUnicodeNotAllowed, node.span);
     CodePointSet set = CodePointSet::from_ranges({{c, c}});
-    set.case_fold_ascii();
+    if (unicode()) {
+      set.case_fold_simple();
+    } else {
+      set.case_fold_ascii();
+    }
     out = hir::cls(sets_, std::move(set));
     return true;
   }
@@ -153,9 +152,9 @@ class Translator {
       case AssertionKind::kEndText: look = Look::kEnd; break;
       case AssertionKind::kWordBoundary: look = u ? Look::kWordUnicode : Look::kWordAscii; break;
       case AssertionKind::kNotWordBoundary:
-        // An ASCII non-boundary holds between the bytes of one character.
-        if (!u) return fail(ErrorKind::kInvalidUtf8, node.span);
-        look = Look::kWordUnicodeNegate;
+        // Only the boundaries between characters are ever tested, so the
+        // ASCII form never looks inside the encoding of one.
+        look = u ? Look::kWordUnicodeNegate : Look::kWordAsciiNegate;
         break;
       case AssertionKind::kWordStart:
         look = u ? Look::kWordStartUnicode : Look::kWordStartAscii;

@@ -449,6 +449,10 @@ TEST(RegexMatchTest, CaseFolding) {
       {"(?i-u)k", "\xe2\x84\xaa", false},  // ASCII folding only
       {"(?i-u)[a-z]", "Q", true},
       {"(?i-u)[a-z]", "\xc5\xbf", false},
+      // Other characters stand for themselves, a non-ASCII one too.
+      {"(?i-u)\xc3\xa9", "\xc3\xa9", true},
+      {"(?i-u)\xc3\xa9", "\xc3\x89", false},
+      {"(?i-u)\xf0\x9d\x94\x98", "\xf0\x9d\x94\x98", true},  // MATHEMATICAL FRAKTUR U
   });
 }
 
@@ -525,6 +529,18 @@ TEST(RegexMatchTest, WordBoundaries) {
        "a",
        true},
       {"(?-u)a\\b{end-half}", "a\xc3\xa9", true},
+      // An ASCII non-boundary is tested between characters only, never
+      // inside the encoding of one.
+      {"(?-u)\\B", "ab", true},
+      {"(?-u)\\B", "a", false},
+      {"(?-u)\\B", "", true},
+      {"(?-u)\\B", "\xc3\xa9", true},
+      {"(?-u)\\B",
+       "a\xc3\xa9"
+       "b",
+       false},
+      {"(?-u:\\B)\xc3\xa9", "a\xc3\xa9", false},
+      {"(?:(?-u:\\B)|(?su:.))+", "\xf0\x9f\x98\x80", true},
   });
 }
 

@@ -150,14 +150,16 @@ TEST(RegexSyntaxErrorTest, EachKindMarksItsSpan) {
       // Found after parsing, while giving the pattern its meaning.
       {"(?-u:\\pL)", "     ^^^", "Unicode not allowed here"},
       {"(?-u:[\xc3\xa9])", "      ^", "Unicode not allowed here"},
-      {"(?i-u)\xc3\xa9", "      ^", "Unicode not allowed here"},
+      {"(?-u)\\B[\xc4\xb0]", "        ^", "Unicode not allowed here"},
+      {"(?i-u:\xc7\x84\\p})", "       ^^^", "Unicode not allowed here"},
       {"(?-u:\\xFF)", "     ^^^^", "pattern can match invalid UTF-8"},
       {"(?-u:[\\xFF])", "      ^^^^", "pattern can match invalid UTF-8"},
       {"(?-u:\\W)", "     ^^", "pattern can match invalid UTF-8"},
       {"(?-u:.)", "     ^", "pattern can match invalid UTF-8"},
       {"(?-u:[^a])", "     ^^^^", "pattern can match invalid UTF-8"},
       {"(?-u)[[:^alpha:]]", "      ^^^^^^^^^^", "pattern can match invalid UTF-8"},
-      {"(?-u)\\B", "     ^^", "pattern can match invalid UTF-8"},
+      {"(?-u)\\B.", "       ^", "pattern can match invalid UTF-8"},
+      {"(?i-u:\xc3\x85.)", "       ^", "pattern can match invalid UTF-8"},
       {"\\p{Foo}", "^^^^^^^", "Unicode property not found"},
       {"\\p{}", "^^^^", "Unicode property not found"},
       {"\\p{=}", "^^^^^", "Unicode property not found"},
@@ -228,6 +230,10 @@ TEST(RegexSyntaxErrorTest, ReportLayout) {
                                            "\n1: (?x:(?i\n2: -i))\n" + kDivider +
                                            "\non line 1 (column 8) through line 2 (column 0)\n"
                                            "error: unrecognized flag");
+  EXPECT_EQ(error_of("(?i-u)\xea\x9f\x8b\\P\n"),
+            "regex parse error:\n" + kDivider + "\n1: (?i-u)\xea\x9f\x8b\\P\n" + kDivider +
+                "\non line 1 (column 8) through line 2 (column 0)\n"
+                "error: Unicode not allowed here");
 }
 
 }  // namespace
