@@ -24,7 +24,7 @@ void write_debug_quoted(std::string& out, std::string_view text);
 
 // A bound value: an unsigned integer shows as UInt, a signed one as Int, and
 // object members in the value's own order.
-template <JsonLike V>
+template <JsonView V>
 void write_debug(std::string& out, const V& value) {
   if (value.is_null()) {
     out.append("Null");

@@ -96,7 +96,7 @@ Expected<Value, std::string> Value::from_json_object(V value) {
   return json_like_detail::convert<V, true>(std::move(value));
 }
 
-template <JsonLike V>
+template <JsonView V>
 Expected<Value, std::string> Value::from_json_object_ref(const V& value) {
   return json_like_detail::convert<V, false>(value);
 }

@@ -120,7 +120,7 @@ class Value {
   // value-inl.hpp.)
   template <JsonLike V>
   static Expected<Value, std::string> from_json_object(V value);
-  template <JsonLike V>
+  template <JsonView V>
   static Expected<Value, std::string> from_json_object_ref(const V& value);
 
   // Structural equality: same variant, then same payload; floats compare by

@@ -16,15 +16,20 @@
 namespace korvel {
 namespace var_detail {
 
-// The walk reads through a const V and changes through a mutable one.
-template <class V>
-auto* member(V& value, std::string_view key) {
-  if constexpr (std::is_const_v<V>) {
-    return value.get_member(key);
-  } else {
-    return value.get_member_mut(key);
+// Members by their key text: read through a const V, changed through a
+// mutable one.
+struct ByName {
+  std::span<const VarName> names;
+
+  template <class V>
+  auto* operator()(V& value, std::size_t i) const {
+    if constexpr (std::is_const_v<V>) {
+      return value.get_member(names[i].name);
+    } else {
+      return value.get_member_mut(names[i].name);
+    }
   }
-}
+};
 
 template <class V>
 auto* elements(V& value) {
@@ -58,12 +63,14 @@ Expected<V*, VarAccessError> apply_index(V& current, std::uint64_t index, PathTe
 }
 
 // The walk behind access_names and replace; V is const for reading.
-template <class V>
+// member(value, i) finds the member that names[i] designates.
+template <class V, class MemberLookup>
 Expected<V*, VarAccessError> walk(std::span<const VarName> names, V& root, bool first_done,
-                                  bool show_found) {
+                                  bool show_found, const MemberLookup& member) {
   if (names.empty()) internal_stop("Variable access must have at least one name");
   const VarName* first = first_done ? &names.front() : nullptr;
-  const std::span<const VarName> segments = first_done ? names.subspan(1) : names;
+  const std::size_t skipped = first_done ? 1 : 0;
+  const std::span<const VarName> segments = names.subspan(skipped);
   V* current = &root;
 
   if (first != nullptr && first->index) {
@@ -76,7 +83,7 @@ Expected<V*, VarAccessError> walk(std::span<const VarName> names, V& root, bool 
   for (std::size_t i = 0; i < segments.size(); ++i) {
     const VarName& segment = segments[i];
     auto path = [&] { return VarAccess::resolve_name_until(segments, first, i); };
-    V* found = member(*current, segment.name);
+    V* found = member(*current, skipped + i);
     if (found == nullptr) {
       return Unexpected(VarAccessError(VarAccessError::KeyNotFound{path(), segment.name}));
     }
@@ -95,7 +102,14 @@ Expected<V*, VarAccessError> walk(std::span<const VarName> names, V& root, bool 
 template <JsonLike V>
 Expected<const V*, VarAccessError> VarAccess::access_names(std::span<const VarName> names,
                                                            const V& root, bool first_done) {
-  return var_detail::walk(names, root, first_done, /*show_found=*/true);
+  return var_detail::walk(names, root, first_done, /*show_found=*/true, var_detail::ByName{names});
+}
+
+template <JsonView V, class MemberLookup>
+Expected<const V*, VarAccessError> VarAccess::access_names(std::span<const VarName> names,
+                                                           const V& root, bool first_done,
+                                                           MemberLookup member) {
+  return var_detail::walk(names, root, first_done, /*show_found=*/true, member);
 }
 
 template <JsonLike V>
@@ -114,9 +128,16 @@ Expected<MaybeOwned<V>, VarAccessError> VarAccess::access_from_bindings(
 template <MutableJsonLike V>
 Expected<V, VarAccessError> VarAccess::replace(V& root, V replacement) const {
   auto found = var_detail::walk(std::span<const VarName>(names_), root, /*first_done=*/false,
-                                /*show_found=*/false);
+                                /*show_found=*/false, var_detail::ByName{names_});
   if (!found) return Unexpected(std::move(found).error());
   return std::exchange(**found, std::move(replacement));
+}
+
+template <JsonView V, class MemberLookup>
+Expected<const V*, VarAccessError> VarAccess::replace_target(const V& root,
+                                                             MemberLookup member) const {
+  return var_detail::walk(std::span<const VarName>(names_), root, /*first_done=*/false,
+                          /*show_found=*/false, member);
 }
 
 }  // namespace korvel

@@ -48,6 +48,14 @@ class VarAccess {
   static Expected<const V*, VarAccessError> access_names(std::span<const VarName> names,
                                                          const V& root, bool first_done);
 
+  // The same walk for data that finds members its own way: member(value, i)
+  // is the member of `value` whose key is exactly names[i].name, or null when
+  // `value` is no object or has no such member.
+  template <JsonView V, class MemberLookup>
+  static Expected<const V*, VarAccessError> access_names(std::span<const VarName> names,
+                                                         const V& root, bool first_done,
+                                                         MemberLookup member);
+
   // Resolves the path against the bindings of `env`: a reference into a
   // binding, or the owned null value for an empty path.
   template <JsonLike V>
@@ -60,6 +68,12 @@ class VarAccess {
   // and a type error names only the path, not the value found.
   template <MutableJsonLike V>
   Expected<V, VarAccessError> replace(V& root, V replacement) const;
+
+  // The walk of replace without the change: the value that replace would
+  // swap out, or the error it would report. Members are found as by
+  // access_names with a MemberLookup.
+  template <JsonView V, class MemberLookup>
+  Expected<const V*, VarAccessError> replace_target(const V& root, MemberLookup member) const;
 
   // A hash that is the same in every process and run, and alike for equal
   // paths: SipHash-1-3 under the key (0, 0) over the number of segments, then

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <span>
 #include <tuple>
+#include <vector>
 
 #include "korvel/parser.hpp"
 #include "korvel/var-inl.hpp"
@@ -97,6 +99,42 @@ TEST(AccessNamesTest, WalksFromTheRoot) {
   EXPECT_EQ(to_string(on_number.error()), "Object '<root>' does not contain key 'a'");
 }
 
+// A lookup of the caller's own, which records the steps it is asked for.
+struct RecordingLookup {
+  std::span<const VarName> names;
+  std::vector<std::size_t>* asked;
+
+  const Json* operator()(const Json& value, std::size_t i) const {
+    asked->push_back(i);
+    return value.get_member(names[i].name);
+  }
+};
+
+TEST(AccessNamesTest, AMemberLookupIsAskedForEachStepItWalks) {
+  const Json root = Json::object({{"a", Json::array({Json::object({{"b", 1}})})}});
+  for (const bool first_done : {false, true}) {
+    // With first_done, root stands for the value bound to x.
+    const VarAccess walked = path(first_done ? "x.a[0].b" : "a[0].b");
+    std::vector<std::size_t> asked;
+    auto found = VarAccess::access_names(std::span(walked.names()), root, first_done,
+                                         RecordingLookup{walked.names(), &asked});
+    ASSERT_TRUE(found);
+    EXPECT_EQ((*found)->as_i64(), 1);
+    EXPECT_EQ(asked,
+              (first_done ? std::vector<std::size_t>{1, 2} : std::vector<std::size_t>{0, 1}));
+  }
+  // Errors read as those of the walk by name.
+  for (const char* text : {"x", "a[3]", "a.b", "a[0].b[0]"}) {
+    const VarAccess walked = path(text);
+    std::vector<std::size_t> asked;
+    auto by_lookup = VarAccess::access_names(std::span(walked.names()), root, false,
+                                             RecordingLookup{walked.names(), &asked});
+    auto by_name = VarAccess::access_names(std::span(walked.names()), root, false);
+    ASSERT_FALSE(by_lookup) << text;
+    EXPECT_EQ(to_string(by_lookup.error()), to_string(by_name.error())) << text;
+  }
+}
+
 std::string debug(const Json& value) {
   std::string out;
   write_debug(out, value);
@@ -130,6 +168,25 @@ TEST(ReplaceTest, FailuresChangeNothing) {
     ASSERT_FALSE(result) << text;
     EXPECT_EQ(to_string(result.error()), message);
     EXPECT_EQ(debug(root), debug(value)) << text;
+  }
+}
+
+TEST(ReplaceTest, TheTargetIsFoundByTheSameWalkWithoutAChange) {
+  const Json root = Json::object({{"a", 1}, {"b", Json::array({1, Json::object({{"c", 2}})})}});
+  const VarAccess found_path = path("b[1].c");
+  std::vector<std::size_t> asked;
+  auto target = found_path.replace_target(root, RecordingLookup{found_path.names(), &asked});
+  ASSERT_TRUE(target);
+  EXPECT_EQ(*target, root.get_member("b")->as_array()->at(1).get_member("c"));
+  EXPECT_EQ(asked, (std::vector<std::size_t>{0, 1}));
+  for (const char* text : {"a.c", "b.c", "a[0]", "b[2]", "b[1].d"}) {
+    const VarAccess failing = path(text);
+    auto found = failing.replace_target(root, RecordingLookup{failing.names(), &asked});
+    Json copy = root;
+    auto replaced = failing.replace(copy, Json(0));
+    ASSERT_FALSE(found) << text;
+    ASSERT_FALSE(replaced) << text;
+    EXPECT_EQ(to_string(found.error()), to_string(replaced.error())) << text;
   }
 }
 
