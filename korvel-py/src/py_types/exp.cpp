@@ -10,6 +10,7 @@
 #include "py_types/bindings.hpp"
 #include "py_types/class_types.hpp"
 #include "py_types/jsonobj.hpp"
+#include "py_types/value_to_python.hpp"
 
 namespace korvel::py {
 namespace {
@@ -47,19 +48,14 @@ PyObject* exp_eval(const PyExp& exp, std::span<PyObject* const> arguments) {
   std::optional<Bindings<PyJsonValue>> bindings = read_bindings(Borrowed(arguments[0]));
   if (!bindings) return nullptr;
 
-  std::optional<PyJsonValue> result;
-  {
-    const Env<PyJsonValue> env = make_env(std::move(*bindings));
-    interpreter::EvalResult value = interpreter::eval(exp.data, env);
-    if (!value) {
-      PyKorvelError(std::move(value).error()).raise();
-      return nullptr;
-    }
-    // The result may borrow from the tree and the bindings: it is copied
-    // (when it is a literal) and converted before they go.
-    result = PyJsonValue::from(std::move(*value).take());
+  const Env<PyJsonValue> env = make_env(std::move(*bindings));
+  interpreter::EvalResult value = interpreter::eval(exp.data, env);
+  if (!value) {
+    PyKorvelError(std::move(value).error()).raise();
+    return nullptr;
   }
-  return result->into_pyobject().release();
+  // The result may borrow from the tree and the bindings, which outlive it.
+  return value_to_python(value->get()).release();
 }
 
 PyMethodDef exp_methods[] = {

@@ -5,6 +5,8 @@
 #include "errors.hpp"
 #include "once_cell.hpp"
 #include "py_text.hpp"
+#include "py_types/nesting.hpp"
+#include "py_types/python_builder.hpp"
 
 namespace korvel::py {
 namespace {
@@ -13,35 +15,7 @@ namespace {
 // is only a guess, and the array grows as the items come.
 constexpr Py_ssize_t kMaxReservation = 1 << 16;
 
-// One more level of nesting, for as long as it lives: counted against both the
-// interpreter's recursion limit and kMaxDepth.
-class Nesting {
- public:
-  Nesting(int& depth, const char* what) : depth_(depth) {
-    if (depth_ >= PyJsonValue::kMaxDepth) {
-      PyErr_Format(PyExc_RecursionError, "maximum nesting depth of %d exceeded while converting %s",
-                   PyJsonValue::kMaxDepth, what);
-      return;
-    }
-    if (Py_EnterRecursiveCall(" while converting nested data")) return;
-    ++depth_;
-    entered_ = true;
-  }
-  Nesting(const Nesting&) = delete;
-  Nesting& operator=(const Nesting&) = delete;
-  ~Nesting() {
-    if (entered_) {
-      --depth_;
-      Py_LeaveRecursiveCall();
-    }
-  }
-
-  explicit operator bool() const { return entered_; }
-
- private:
-  int& depth_;
-  bool entered_ = false;
-};
+constexpr const char* kFromPython = "a Python object";
 
 bool equals(PyObject* text, std::string_view expected) {
   return PyUnicode_EqualToUTF8AndSize(text, expected.data(),
@@ -75,36 +49,208 @@ int is_abc_instance(PyObject* object, OnceCell& cell, const char* name) {
   return result;
 }
 
+// Python data into a PyJsonValue, with a stack of containers instead of
+// recursion. Each container is read through its own protocol, and Python code
+// of the objects runs in the order that a recursive descent would run it:
+// a container's items first to last, each converted completely before the
+// next is fetched.
 class Extractor {
  public:
+  Extractor() = default;
+  Extractor(const Extractor&) = delete;
+  Extractor& operator=(const Extractor&) = delete;
+  ~Extractor() {
+    while (!frames_.empty()) pop();
+  }
+
   // False with the Python exception set.
-  bool extract(PyObject* object, PyJsonValue& out) {
+  bool extract(PyObject* root, PyJsonValue& out) {
+    Opened opened = start(root, out);
+    if (opened == kFailed) return false;
+    while (!frames_.empty()) {
+      const int status = next_item(frames_.back());
+      if (status < 0) return false;
+      if (status == 0) {
+        PyJsonValue done = frames_.back().take();
+        pop();
+        if (frames_.empty()) {
+          out = std::move(done);
+        } else {
+          frames_.back().add(std::move(done));
+        }
+        continue;
+      }
+      PyJsonValue leaf;
+      opened = start(frames_.back().item.get(), leaf);
+      if (opened == kFailed) return false;
+      if (opened == kLeaf) frames_.back().add(std::move(leaf));
+    }
+    return true;
+  }
+
+ private:
+  enum Opened { kLeaf, kContainer, kFailed };
+
+  // A container whose items are being converted. The container itself is
+  // held by the frame below (or by the caller, for the root).
+  struct Frame {
+    enum Kind { kListOrTuple, kSequence, kMapping };
+
+    Kind kind;
+    PyObject* container;
+    Ref iterator;          // kSequence
+    Ref keys;              // kMapping: the key list, read once
+    Py_ssize_t count = 0;  // kMapping: the key count at the start
+    Py_ssize_t next = 0;   // kListOrTuple, kMapping: the next position
+    // The item being converted, and for a mapping its key, held until it
+    // is stored: converting it may drop the container's own reference.
+    Ref key;
+    std::string_view key_text;
+    Ref item;
+    PyJsonValue::ArrayType items;
+    PyJsonValue::ObjectType members;
+
+    // Stores the converted item, then lets go of it and its key.
+    void add(PyJsonValue value) {
+      if (kind == kMapping) {
+        // A key met again keeps its first position and takes this value.
+        members.insert_or_assign(std::string(key_text), std::move(value));
+      } else {
+        items.push_back(std::move(value));
+      }
+      item = Ref();
+      key = Ref();
+    }
+
+    PyJsonValue take() {
+      return kind == kMapping ? PyJsonValue::object(std::move(members))
+                              : PyJsonValue::array(std::move(items));
+    }
+  };
+
+  // The next item of `frame` into frame.item: 1, 0 after the last one, or -1
+  // with the exception set.
+  static int next_item(Frame& frame) {
+    switch (frame.kind) {
+      case Frame::kListOrTuple: {
+        // Read by position as the iterator would: converting may change a list.
+        if (frame.next >= PySequence_Fast_GET_SIZE(frame.container)) return 0;
+        frame.item = Ref::new_ref(PySequence_Fast_GET_ITEM(frame.container, frame.next++));
+        return 1;
+      }
+      case Frame::kSequence: {
+        PyObject* raw;
+        const int status = PyIter_NextItem(frame.iterator.get(), &raw);
+        if (status > 0) frame.item = Ref::steal(raw);
+        return status;
+      }
+      case Frame::kMapping: {
+        // The list may be the mapping's own and shrink while values convert.
+        if (frame.next >= frame.count || frame.next >= PyList_GET_SIZE(frame.keys.get())) return 0;
+        frame.key = Ref::new_ref(PyList_GET_ITEM(frame.keys.get(), frame.next++));
+        if (!PyUnicode_Check(frame.key.get())) {
+          raise_cast_error(frame.key, "str");
+          return -1;
+        }
+        const std::optional<std::string_view> text = utf8_text(frame.key.get());
+        if (!text) return -1;
+        frame.key_text = *text;
+        frame.item = Ref::steal(PyObject_GetItem(frame.container, frame.key.get()));
+        return frame.item ? 1 : -1;
+      }
+    }
+    internal_stop("Unknown container kind");
+  }
+
+  // A leaf into `out`, or a container opened as a new frame.
+  Opened start(PyObject* object, PyJsonValue& out) {
     PyTypeObject* type = Py_TYPE(object);
     // The common exact types first; none of them runs Python code in the
     // attempts that these shortcuts skip, so the result is the same.
     if (object == Py_None) {
       out = PyJsonValue::null();
-      return true;
+      return kLeaf;
     }
     if (type == &PyBool_Type) {
       out = PyJsonValue::boolean(object == Py_True);
-      return true;
+      return kLeaf;
     }
     if (type == &PyLong_Type)
-      return extract_exact_int(object, out) || extract_structure(object, out);
+      return extract_exact_int(object, out) ? kLeaf : start_structure(object, out);
     if (type == &PyFloat_Type) {
       out = PyJsonValue::real(PyFloat_AS_DOUBLE(object));
-      return true;
+      return kLeaf;
     }
-    if (type == &PyUnicode_Type) return extract_text(object, out);
-    if (type == &PyList_Type || type == &PyTuple_Type) return extract_list_or_tuple(object, out);
-    if (type == &PyDict_Type) return extract_mapping(object, out);
+    if (type == &PyUnicode_Type) return extract_text(object, out) ? kLeaf : kFailed;
+    if (type == &PyList_Type || type == &PyTuple_Type) return open(Frame::kListOrTuple, object);
+    if (type == &PyDict_Type) return open(Frame::kMapping, object);
 
-    return extract_numpy_bool(object, out) || extract_u64(object, out) ||
-           extract_i64(object, out) || extract_float(object, out) || extract_structure(object, out);
+    if (extract_numpy_bool(object, out) || extract_u64(object, out) || extract_i64(object, out) ||
+        extract_float(object, out)) {
+      return kLeaf;
+    }
+    return start_structure(object, out);
   }
 
- private:
+  // Text, Sequence, Mapping, or refused.
+  Opened start_structure(PyObject* object, PyJsonValue& out) {
+    if (PyUnicode_Check(object)) return extract_text(object, out) ? kLeaf : kFailed;
+    const int sequence = PyList_Check(object) || PyTuple_Check(object)
+                             ? 1
+                             : is_abc_instance(object, sequence_class, "Sequence");
+    if (sequence < 0) return kFailed;
+    if (sequence > 0) return open(Frame::kSequence, object);
+    const int mapping =
+        PyDict_Check(object) ? 1 : is_abc_instance(object, mapping_class, "Mapping");
+    if (mapping < 0) return kFailed;
+    if (mapping > 0) return open(Frame::kMapping, object);
+    Ref name = Ref::steal(PyType_GetName(Py_TYPE(object)));
+    if (!name) return kFailed;
+    PyErr_Format(PyExc_TypeError, "Unsupported type for JSON value: %U", name.get());
+    return kFailed;
+  }
+
+  // Enters the container and reads what its items need: nothing for a list
+  // or tuple, the reported length (for the reservation only) and an iterator
+  // for any other Sequence, the key list for a Mapping.
+  Opened open(Frame::Kind kind, PyObject* container) {
+    Frame& frame = frames_.emplace_back();
+    frame.kind = kind;
+    frame.container = container;
+    if (!enter_nesting(frames_.size() - 1, kFromPython)) {
+      frames_.pop_back();
+      return kFailed;
+    }
+    switch (kind) {
+      case Frame::kListOrTuple:
+        frame.items.reserve(static_cast<std::size_t>(PySequence_Fast_GET_SIZE(container)));
+        break;
+      case Frame::kSequence: {
+        Py_ssize_t length = PySequence_Size(container);
+        if (length < 0) {
+          PyErr_Clear();
+          length = 0;
+        }
+        frame.iterator = Ref::steal(PyObject_GetIter(container));
+        if (!frame.iterator) return kFailed;
+        frame.items.reserve(static_cast<std::size_t>(std::min(length, kMaxReservation)));
+        break;
+      }
+      case Frame::kMapping:
+        frame.keys = Ref::steal(PyMapping_Keys(container));
+        if (!frame.keys) return kFailed;
+        frame.count = PyList_GET_SIZE(frame.keys.get());
+        frame.members.reserve(static_cast<std::size_t>(frame.count));
+        break;
+    }
+    return kContainer;
+  }
+
+  void pop() {
+    frames_.pop_back();
+    leave_nesting();
+  }
+
   bool extract_exact_int(PyObject* object, PyJsonValue& out) {
     int overflow;
     const long long value = PyLong_AsLongLongAndOverflow(object, &overflow);
@@ -125,7 +271,7 @@ class Extractor {
   }
 
   // A numpy bool, known by its type's module and name, answers its truth slot.
-  bool extract_numpy_bool(PyObject* object, PyJsonValue& out) {
+  static bool extract_numpy_bool(PyObject* object, PyJsonValue& out) {
     PyTypeObject* type = Py_TYPE(object);
     Ref module = Ref::steal(PyType_GetModuleName(type));
     if (!module) {
@@ -150,7 +296,7 @@ class Extractor {
     return true;
   }
 
-  bool extract_u64(PyObject* object, PyJsonValue& out) {
+  static bool extract_u64(PyObject* object, PyJsonValue& out) {
     Ref index;
     PyObject* number = object;
     if (!PyLong_Check(object)) {
@@ -170,7 +316,7 @@ class Extractor {
     return true;
   }
 
-  bool extract_i64(PyObject* object, PyJsonValue& out) {
+  static bool extract_i64(PyObject* object, PyJsonValue& out) {
     static_assert(sizeof(long) == sizeof(std::int64_t));
     const long value = PyLong_AsLong(object);
     if (value == -1 && PyErr_Occurred()) {
@@ -181,7 +327,7 @@ class Extractor {
     return true;
   }
 
-  bool extract_float(PyObject* object, PyJsonValue& out) {
+  static bool extract_float(PyObject* object, PyJsonValue& out) {
     const double value = PyFloat_AsDouble(object);
     if (value == -1.0 && PyErr_Occurred()) {
       PyErr_Clear();
@@ -201,159 +347,53 @@ class Extractor {
     return true;
   }
 
-  // Text, Sequence, Mapping, or refused.
-  bool extract_structure(PyObject* object, PyJsonValue& out) {
-    if (PyUnicode_Check(object)) return extract_text(object, out);
-    const int sequence = PyList_Check(object) || PyTuple_Check(object)
-                             ? 1
-                             : is_abc_instance(object, sequence_class, "Sequence");
-    if (sequence < 0) return false;
-    if (sequence > 0) return extract_sequence(object, out);
-    const int mapping =
-        PyDict_Check(object) ? 1 : is_abc_instance(object, mapping_class, "Mapping");
-    if (mapping < 0) return false;
-    if (mapping > 0) return extract_mapping(object, out);
-    Ref name = Ref::steal(PyType_GetName(Py_TYPE(object)));
-    if (!name) return false;
-    PyErr_Format(PyExc_TypeError, "Unsupported type for JSON value: %U", name.get());
-    return false;
-  }
-
-  // A list or a tuple, read by position as its iterator would: each item
-  // while the index is below the current length, since converting may change
-  // a list.
-  bool extract_list_or_tuple(PyObject* sequence, PyJsonValue& out) {
-    Nesting nesting(depth_, "a Python object");
-    if (!nesting) return false;
-    Py_ssize_t i = 0;
-    auto next = [sequence, &i](Ref& item) {
-      if (i >= PySequence_Fast_GET_SIZE(sequence)) return 0;
-      item = Ref::new_ref(PySequence_Fast_GET_ITEM(sequence, i++));
-      return 1;
-    };
-    return extract_items(PySequence_Fast_GET_SIZE(sequence), next, out);
-  }
-
-  // Any other Sequence: its reported length serves only for the reservation.
-  bool extract_sequence(PyObject* sequence, PyJsonValue& out) {
-    Nesting nesting(depth_, "a Python object");
-    if (!nesting) return false;
-    Py_ssize_t length = PySequence_Size(sequence);
-    if (length < 0) {
-      PyErr_Clear();
-      length = 0;
-    }
-    Ref iterator = Ref::steal(PyObject_GetIter(sequence));
-    if (!iterator) return false;
-    auto next = [&iterator](Ref& item) {
-      PyObject* raw;
-      const int status = PyIter_NextItem(iterator.get(), &raw);
-      if (status > 0) item = Ref::steal(raw);
-      return status;
-    };
-    return extract_items(std::min(length, kMaxReservation), next, out);
-  }
-
-  // The items that next(item) yields, converted in order into an array. It
-  // returns 1 with the next item, 0 at the end, or -1 with the exception set.
-  // Each item is held while it converts.
-  template <class Next>
-  bool extract_items(Py_ssize_t reservation, Next& next, PyJsonValue& out) {
-    PyJsonValue::ArrayType items;
-    items.reserve(static_cast<std::size_t>(reservation));
-    for (;;) {
-      Ref item;
-      const int status = next(item);
-      if (status < 0) return false;
-      if (status == 0) break;
-      if (!extract(item.get(), items.emplace_back())) return false;
-    }
-    out = PyJsonValue::array(std::move(items));
-    return true;
-  }
-
-  // The keys are read once, as a list; each value is then looked up.
-  bool extract_mapping(PyObject* mapping, PyJsonValue& out) {
-    Nesting nesting(depth_, "a Python object");
-    if (!nesting) return false;
-    Ref keys = Ref::steal(PyMapping_Keys(mapping));
-    if (!keys) return false;
-    const Py_ssize_t count = PyList_GET_SIZE(keys.get());
-    PyJsonValue::ObjectType members;
-    members.reserve(static_cast<std::size_t>(count));
-    // The list may be the mapping's own and shrink while values convert.
-    for (Py_ssize_t i = 0; i < count && i < PyList_GET_SIZE(keys.get()); ++i) {
-      Ref key = Ref::new_ref(PyList_GET_ITEM(keys.get(), i));
-      if (!PyUnicode_Check(key.get())) {
-        raise_cast_error(key, "str");
-        return false;
-      }
-      const std::optional<std::string_view> text = utf8_text(key.get());
-      if (!text) return false;
-      Ref value = Ref::steal(PyObject_GetItem(mapping, key.get()));
-      if (!value) return false;
-      PyJsonValue member;
-      if (!extract(value.get(), member)) return false;
-      members.insert_or_assign(std::string(*text), std::move(member));
-    }
-    out = PyJsonValue::object(std::move(members));
-    return true;
-  }
-
-  int depth_ = 0;
+  std::vector<Frame> frames_;
 };
 
-class PythonBuilder {
- public:
-  Ref build(const PyJsonValue& value) {
-    switch (value.kind()) {
+// A PyJsonValue tree as the builder reads it.
+struct JsonValueSource {
+  using Node = const PyJsonValue*;
+  using Cursor = std::size_t;
+  using Key = std::string_view;
+
+  static Shape shape(Node node) {
+    switch (node->kind()) {
+      case PyJsonValue::kArray: return Shape::kList;
+      case PyJsonValue::kObject: return Shape::kDict;
+      default: return Shape::kLeaf;
+    }
+  }
+
+  static Ref leaf(Node node) {
+    switch (node->kind()) {
       case PyJsonValue::kNull: return Ref::new_ref(Py_None);
-      case PyJsonValue::kBool: return Ref::new_ref(*value.as_bool() ? Py_True : Py_False);
-      case PyJsonValue::kUInt: return Ref::steal(PyLong_FromUnsignedLongLong(*value.as_u64()));
-      case PyJsonValue::kInt: return Ref::steal(PyLong_FromLongLong(*value.as_i64()));
-      case PyJsonValue::kFloat: return Ref::steal(PyFloat_FromDouble(*value.as_f64()));
-      case PyJsonValue::kString: return text(*value.as_str());
-      case PyJsonValue::kArray: return build_list(*value.as_array());
-      case PyJsonValue::kObject: return build_dict(*value.as_object());
+      case PyJsonValue::kBool: return Ref::new_ref(*node->as_bool() ? Py_True : Py_False);
+      case PyJsonValue::kUInt: return Ref::steal(PyLong_FromUnsignedLongLong(*node->as_u64()));
+      case PyJsonValue::kInt: return Ref::steal(PyLong_FromLongLong(*node->as_i64()));
+      case PyJsonValue::kFloat: return Ref::steal(PyFloat_FromDouble(*node->as_f64()));
+      case PyJsonValue::kString: return python_text(*node->as_str());
+      default: internal_stop("Unknown JSON value kind");
     }
-    internal_stop("Unknown JSON value kind");
   }
 
- private:
-  static Ref text(std::string_view text) {
-    return Ref::steal(
-        PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), nullptr));
-  }
+  static Py_ssize_t length(Node node) { return static_cast<Py_ssize_t>(node->as_array()->size()); }
+  static Cursor begin(Node) { return 0; }
 
-  Ref build_list(const PyJsonValue::ArrayType& items) {
-    Nesting nesting(depth_, "a JSON value to a Python object");
-    if (!nesting) return Ref();
-    Ref list = Ref::steal(PyList_New(static_cast<Py_ssize_t>(items.size())));
-    if (!list) return Ref();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      Ref item = build(items[i]);
-      if (!item) return Ref();
-      PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item.release());
+  static bool next(Node node, Cursor& cursor, Node& child, Key& key) {
+    if (const auto* items = node->as_array()) {
+      if (cursor == items->size()) return false;
+      child = &(*items)[cursor++];
+      return true;
     }
-    return list;
+    const auto& members = *node->as_object();
+    if (cursor == members.size()) return false;
+    const auto& [name, member] = members.begin()[static_cast<std::ptrdiff_t>(cursor++)];
+    key = name;
+    child = &member;
+    return true;
   }
 
-  Ref build_dict(const PyJsonValue::ObjectType& members) {
-    Nesting nesting(depth_, "a JSON value to a Python object");
-    if (!nesting) return Ref();
-    Ref dict = Ref::steal(PyDict_New());
-    if (!dict) return Ref();
-    for (const auto& [key, member] : members) {
-      Ref value = build(member);
-      if (!value) return Ref();
-      Ref name = text(key);
-      if (!name) return Ref();
-      if (PyDict_SetItem(dict.get(), name.get(), value.get()) < 0) return Ref();
-    }
-    return dict;
-  }
-
-  int depth_ = 0;
+  static Ref key_object(Key key) { return python_text(key); }
 };
 
 }  // namespace
@@ -364,34 +404,6 @@ std::optional<PyJsonValue> PyJsonValue::extract(Borrowed object) {
   return value;
 }
 
-Ref PyJsonValue::into_pyobject() const { return PythonBuilder().build(*this); }
-
-PyJsonValue PyJsonValue::from(Value value) {
-  switch (value.tag()) {
-    case Value::kInt: return sint(*value.get_if<std::int64_t>());
-    case Value::kFloat: return real(*value.get_if<double>());
-    case Value::kBool: return boolean(*value.get_if<bool>());
-    case Value::kString: return string(std::move(*value.get_if<Text>()).into_string());
-    case Value::kArray: {
-      Array& items = *value.get_if<Array>();
-      ArrayType converted;
-      converted.reserve(items.size());
-      for (Value& item : items) converted.push_back(from(std::move(item)));
-      return array(std::move(converted));
-    }
-    case Value::kObject: {
-      std::vector<ObjectEntry> entries = std::move(*value.get_if<Object>()).into_entries();
-      ObjectType converted;
-      converted.reserve(entries.size());
-      // The keys of an Object are distinct, so each member is appended.
-      for (ObjectEntry& entry : entries) {
-        converted.append_new(std::move(entry.key), from(std::move(entry.value)));
-      }
-      return object(std::move(converted));
-    }
-    case Value::kNull: return null();
-  }
-  internal_stop("Unknown value kind");
-}
+Ref PyJsonValue::into_pyobject() const { return build_python(JsonValueSource(), this); }
 
 }  // namespace korvel::py

@@ -1,9 +1,8 @@
 // PyJsonValue: the JSON-like data that crosses between Python and the engine.
 //
 // Python objects are converted into it (extract), the engine reads it as its
-// bound value type (it is JsonLike, and MutableJsonLike for replace),
-// evaluation results are converted into it (from), and every result reaches
-// Python through it (into_pyobject).
+// bound value type (it is JsonLike, and MutableJsonLike for replace), and the
+// results of VarAccess reach Python through it (into_pyobject).
 #pragma once
 
 #include <cstdint>
@@ -15,7 +14,6 @@
 #include <vector>
 
 #include "korvel/json_like.hpp"
-#include "korvel/value.hpp"
 #include "py_ref.hpp"
 #include "py_types/ordered_map.hpp"
 
@@ -28,12 +26,6 @@ class PyJsonValue {
 
   // The variants in declared order; kind() gives the tag.
   enum Kind : std::size_t { kNull, kBool, kUInt, kInt, kFloat, kString, kArray, kObject };
-
-  // Containers nested more deeply than this are refused with RecursionError,
-  // in both directions, so that no recursion over a value (conversion, copy,
-  // release, debug form) can run out of stack, whatever the interpreter's
-  // own recursion limit is.
-  static constexpr int kMaxDepth = 1000;
 
   PyJsonValue() = default;  // Null
   static PyJsonValue boolean(bool b) { return PyJsonValue(std::in_place_index<kBool>, b); }
@@ -51,12 +43,9 @@ class PyJsonValue {
   }
 
   // Python data as a PyJsonValue, or nullopt with the Python exception set.
-  // The object is not changed, but its own Python methods may run.
+  // The object is not changed, but its own Python methods may run. Nesting
+  // is limited as nesting.hpp says.
   static std::optional<PyJsonValue> extract(Borrowed object);
-
-  // An evaluation result; strings are taken over where owned, copied where
-  // borrowed, and objects keep the Value's ascending key order.
-  static PyJsonValue from(Value value);
 
   // New Python objects (None, True and False excepted), or null with the
   // Python exception set.
