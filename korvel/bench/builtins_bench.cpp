@@ -32,8 +32,8 @@ void BM_TextFormOfRecord(benchmark::State& state) {
 BENCHMARK(BM_TextFormOfRecord);
 
 void BM_Format(benchmark::State& state) {
-  const std::vector<Value> args = {str("{0} scored {1} on {2} ({{0}} is literal)"), str("Ada"),
-                                   Value(97.25), sample_record()};
+  const ArgumentValues args(
+      {str("{0} scored {1} on {2} ({{0}} is literal)"), str("Ada"), Value(97.25), sample_record()});
   for (auto _ : state) benchmark::DoNotOptimize(functions::format(args));
 }
 BENCHMARK(BM_Format);
@@ -41,16 +41,16 @@ BENCHMARK(BM_Format);
 void BM_JoinInts(benchmark::State& state) {
   Array numbers;
   for (int i = 0; i < state.range(0); ++i) numbers.emplace_back(std::int64_t{i * 7919});
-  const std::vector<Value> args = {Value(std::move(numbers)), str(", ")};
+  const ArgumentValues args({Value(std::move(numbers)), str(", ")});
   for (auto _ : state) benchmark::DoNotOptimize(functions::join(args));
 }
 BENCHMARK(BM_JoinInts)->Arg(10)->Arg(1000);
 
 void BM_Base64RoundTrip(benchmark::State& state) {
   const std::string text(static_cast<std::size_t>(state.range(0)), 'k');
-  const std::vector<Value> plain = {str(text)};
+  const ArgumentValues plain({str(text)});
   const FnResult encoded = functions::base64_encode(plain);
-  const std::vector<Value> coded = {*encoded};
+  const ArgumentValues coded({*encoded});
   for (auto _ : state) {
     benchmark::DoNotOptimize(functions::base64_encode(plain));
     benchmark::DoNotOptimize(functions::base64_decode(coded));
@@ -67,7 +67,7 @@ std::string comma_separated_fields() {
 
 void BM_Replace(benchmark::State& state) {
   const std::string text = comma_separated_fields();
-  const std::vector<Value> args = {str(text), str(","), str(";")};
+  const ArgumentValues args({str(text), str(","), str(";")});
   for (auto _ : state) benchmark::DoNotOptimize(functions::replace(args));
   state.SetBytesProcessed(state.iterations() * text.size());
 }
@@ -75,7 +75,7 @@ BENCHMARK(BM_Replace);
 
 void BM_Split(benchmark::State& state) {
   const std::string text = comma_separated_fields();
-  const std::vector<Value> args = {str(text), str(",")};
+  const ArgumentValues args({str(text), str(",")});
   for (auto _ : state) benchmark::DoNotOptimize(functions::split(args));
   state.SetBytesProcessed(state.iterations() * text.size());
 }

@@ -4,8 +4,11 @@
 // names a, b, c and d, each decoded from the bytes by DataReader below. Every
 // builtin is reachable: besides the default table's names, "encode" and
 // "decode" call base64Encode and base64Decode, which expression text cannot
-// name. A tree is evaluated as parsed (borrowing from the input) and again
-// after into_owned; both runs must give the same result or error.
+// name. A tree is evaluated as parsed (borrowing from the input), again after
+// into_owned, and as a compiled expression: all must give the same result or
+// error. The compiled expression runs once more with the default table, whose
+// calls go straight to the builtins, when a run with a table of the same
+// names refused nothing for its size.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +19,7 @@
 
 #include "builtins/builtins.hpp"
 #include "fuzz_checks.hpp"
+#include "korvel/compiled_exp.hpp"
 #include "korvel/interpreter.hpp"
 #include "korvel/parser.hpp"
 #include "test_json.hpp"
@@ -114,6 +118,8 @@ std::size_t weight(const Value& value, std::size_t cap) {
 // A builtin that refuses large arguments. Nested calls such as
 // replace(replace(s, "", s), "", s) grow texts geometrically; refusing large
 // inputs keeps every allocation small without changing any builtin.
+constexpr std::string_view kRefusal = "too large";
+
 korvel::FnCallback bounded(korvel::FnResult (*function)(korvel::Arguments)) {
   constexpr std::size_t kMaxWeight = 4096;
   return korvel::FnCallback::Sync{std::make_shared<const korvel::SyncFunction>(
@@ -121,34 +127,31 @@ korvel::FnCallback bounded(korvel::FnResult (*function)(korvel::Arguments)) {
         std::size_t total = 0;
         for (const Value& arg : args) total += weight(arg, kMaxWeight);
         if (total > kMaxWeight) {
-          return korvel::Unexpected(korvel::EvalError(korvel::EvalError::ValueError{"too large"}));
+          return korvel::Unexpected(
+              korvel::EvalError(korvel::EvalError::ValueError{std::string(kRefusal)}));
         }
         return function(args);
       })};
 }
 
+// The builtins under the default table's names, each refusing large arguments.
+const korvel::FunctionTable& bounded_defaults() {
+  static const korvel::FunctionTable table = [] {
+    korvel::FunctionTable t;
+    for (const auto& [name, function] : korvel::functions::builtins()) {
+      t.emplace(name, bounded(function));
+    }
+    return t;
+  }();
+  return table;
+}
+
+// The same, with "encode" and "decode" for the two that text cannot name.
 const korvel::FunctionTable& functions() {
   static const korvel::FunctionTable table = [] {
-    namespace f = korvel::functions;
-    const std::pair<std::string_view, korvel::FnResult (*)(korvel::Arguments)> builtins[] = {
-        {"matches", f::matches},
-        {"len", f::len},
-        {"startsWith", f::starts_with},
-        {"endsWith", f::ends_with},
-        {"contains", f::contains},
-        {"bool", f::into_bool},
-        {"string", f::into_string},
-        {"int", f::into_int},
-        {"float", f::into_float},
-        {"encode", f::base64_encode},
-        {"decode", f::base64_decode},
-        {"replace", f::replace},
-        {"format", f::format},
-        {"join", f::join},
-        {"split", f::split},
-    };
-    korvel::FunctionTable t;
-    for (const auto& [name, function] : builtins) t.emplace(name, bounded(function));
+    korvel::FunctionTable t = bounded_defaults();
+    t.emplace("encode", bounded(korvel::functions::base64_encode));
+    t.emplace("decode", bounded(korvel::functions::base64_decode));
     return t;
   }();
   return table;
@@ -182,11 +185,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (reader.done()) break;
       bindings.emplace(name, reader.value());
     }
-    const auto env =
-        korvel::EnvBuilder<Json>(&functions()).bind_multiple(std::move(bindings)).build();
-    const std::string borrowing = describe(korvel::interpreter::eval(parsed->value, env));
+    auto env_with = [&](const korvel::FunctionTable* table) {
+      korvel::EnvBuilder<Json> builder =
+          table ? korvel::EnvBuilder<Json>(table) : korvel::EnvBuilder<Json>();
+      return builder.bind_multiple(bindings).build();
+    };
+    namespace interpreter = korvel::interpreter;
+    const auto env = env_with(&functions());
+    const std::string borrowing = describe(interpreter::eval(parsed->value, env));
     const korvel::Exp owned = std::move(parsed->value).into_owned();
-    korvel::fuzz::check(describe(korvel::interpreter::eval(owned, env)) == borrowing);
+    korvel::fuzz::check(describe(interpreter::eval(owned, env)) == borrowing);
+    const korvel::CompiledExp compiled(owned);
+    korvel::fuzz::check(describe(interpreter::eval(compiled, env)) == borrowing);
+
+    const std::string by_name = describe(interpreter::eval(owned, env_with(&bounded_defaults())));
+    if (by_name.find(kRefusal) != std::string::npos) return;
+    korvel::fuzz::check(describe(interpreter::eval(compiled, env_with(nullptr))) == by_name);
   });
   return 0;
 }

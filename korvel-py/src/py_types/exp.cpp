@@ -1,9 +1,8 @@
 // Exp: an expression compiled once and evaluated any number of times.
 
-#include "korvel/exp.hpp"
-
 #include "args.hpp"
 #include "errors.hpp"
+#include "korvel/compiled_exp.hpp"
 #include "korvel/env.hpp"
 #include "korvel/interpreter.hpp"
 #include "korvel/parser.hpp"
@@ -17,7 +16,7 @@ namespace {
 
 struct PyExp {
   PyObject ob_base;
-  Exp data;  // owns all its text
+  CompiledExp data;  // its tree owns all its text
 
   static constexpr const char* kName = "Exp";
   static PyTypeObject* type() { return exp_type(); }
@@ -37,7 +36,7 @@ PyObject* exp_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
       PyKorvelError(parsed.error()).raise();
       return nullptr;
     }
-    return new_instance<PyExp>(type, std::move(*parsed).into_owned());
+    return new_instance<PyExp>(type, CompiledExp(std::move(*parsed).into_owned()));
   });
 }
 

@@ -4,11 +4,11 @@
 
 #include <functional>
 #include <memory>
-#include <span>
 #include <string_view>
 #include <unordered_map>
 #include <variant>
 
+#include "korvel/arguments.hpp"
 #include "korvel/errors.hpp"
 #include "korvel/expected.hpp"
 #include "korvel/siphash.hpp"
@@ -16,8 +16,6 @@
 
 namespace korvel {
 
-// The evaluated arguments of one call, the first written argument first.
-using Arguments = std::span<const Value>;
 using FnResult = Expected<Value, EvalError>;
 
 // A builtin: argument values in, a new value or an error out. It never sees the

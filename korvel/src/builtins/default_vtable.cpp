@@ -1,32 +1,47 @@
-#include <utility>
+#include <memory>
 
 #include "builtins/builtins.hpp"
 #include "korvel/functions.hpp"
 
 namespace korvel {
+namespace functions {
+
+std::span<const NamedBuiltin> builtins() {
+  static constexpr NamedBuiltin kBuiltins[] = {
+      {"matches", matches},
+      {"len", len},
+      {"startsWith", starts_with},
+      {"endsWith", ends_with},
+      {"contains", contains},
+      {"bool", into_bool},
+      {"string", into_string},
+      {"int", into_int},
+      {"float", into_float},
+      {"base64Encode", base64_encode},
+      {"base64Decode", base64_decode},
+      {"replace", replace},
+      {"format", format},
+      {"join", join},
+      {"split", split},
+  };
+  return kBuiltins;
+}
+
+Builtin find_builtin(std::string_view name) {
+  for (const NamedBuiltin& builtin : builtins()) {
+    if (builtin.name == name) return builtin.function;
+  }
+  return nullptr;
+}
+
+}  // namespace functions
+
 namespace {
 
 FunctionTable build_default_vtable() {
-  const std::pair<std::string_view, FnResult (*)(Arguments)> builtins[] = {
-      {"matches", functions::matches},
-      {"len", functions::len},
-      {"startsWith", functions::starts_with},
-      {"endsWith", functions::ends_with},
-      {"contains", functions::contains},
-      {"bool", functions::into_bool},
-      {"string", functions::into_string},
-      {"int", functions::into_int},
-      {"float", functions::into_float},
-      {"base64Encode", functions::base64_encode},
-      {"base64Decode", functions::base64_decode},
-      {"replace", functions::replace},
-      {"format", functions::format},
-      {"join", functions::join},
-      {"split", functions::split},
-  };
   FunctionTable table;
-  table.reserve(std::size(builtins));
-  for (const auto& [name, function] : builtins) {
+  table.reserve(functions::builtins().size());
+  for (const auto& [name, function] : functions::builtins()) {
     table.emplace(name, FnCallback::Sync{std::make_shared<const SyncFunction>(function)});
   }
   return table;

@@ -172,6 +172,8 @@ FnResult split(Arguments args) {
   return Value(std::move(pieces));
 }
 
+// Each element is written straight into the result in its text form, which
+// for a string is its own text.
 FnResult join(Arguments args) {
   if (args.size() != 2) return count_error(2, args.size());
   const Array* array = args[0].get_if<Array>();
@@ -179,15 +181,21 @@ FnResult join(Arguments args) {
   const Text* separator = args[1].get_if<Text>();
   if (separator == nullptr) return type_error("Expected a string argument, got: '{}'", args[1]);
 
-  const std::vector<std::string> texts = render_values(*array);
-  if (texts.empty()) return owned_string(std::string());
+  if (array->empty()) return owned_string(std::string());
+  // Exact when every element is a string; others grow the buffer as they are written.
   const std::size_t size =
-      std::accumulate(texts.begin(), texts.end(), separator->view().size() * (texts.size() - 1),
-                      [](std::size_t sum, const std::string& text) { return sum + text.size(); });
+      std::accumulate(array->begin(), array->end(), separator->view().size() * (array->size() - 1),
+                      [](std::size_t sum, const Value& element) {
+                        const Text* text = element.get_if<Text>();
+                        return sum + (text != nullptr ? text->view().size() : 0);
+                      });
   std::string result;
   result.reserve(size);
-  result.append(texts.front());
-  for (std::size_t i = 1; i < texts.size(); ++i) result.append(separator->view()).append(texts[i]);
+  write_text_form(result, array->front());
+  for (auto it = array->begin() + 1; it != array->end(); ++it) {
+    result.append(separator->view());
+    write_text_form(result, *it);
+  }
   return owned_string(std::move(result));
 }
 

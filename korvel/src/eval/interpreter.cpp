@@ -8,13 +8,12 @@
 #include <variant>
 #include <vector>
 
+#include "eval/ordering.hpp"
 #include "korvel/internal_stop.hpp"
 #include "support/overloaded.hpp"
 
 namespace korvel::interpreter {
 namespace {
-
-enum class CompareOp { Lt, Gt, Leq, Geq };
 
 // One step of the walk. The payloads point into the tree, which outlives the
 // evaluation; a call refers to its FunctionItem for the name and the count.
@@ -53,16 +52,6 @@ using WorkItem = std::variant<PushKey, EvalExp, ApplyNot, ContinueOr, ContinueAn
 using Entry = MaybeOwned<Value>;
 
 using Status = std::optional<EvalError>;
-
-bool compare(CompareOp op, auto left, auto right) {
-  switch (op) {
-    case CompareOp::Lt: return left < right;
-    case CompareOp::Gt: return left > right;
-    case CompareOp::Leq: return left <= right;
-    case CompareOp::Geq: return left >= right;
-  }
-  return false;
-}
 
 class Evaluator {
  public:
@@ -230,20 +219,10 @@ class Evaluator {
     return {};
   }
 
-  // Only two integers or two floats are ordered; no number is converted.
   Status apply_compare(CompareOp op) {
-    const Value& left = peek(1);
-    const Value& right = peek(0);
-    if (left.tag() == Value::kInt && right.tag() == Value::kInt) {
-      replace_top(2, compare(op, *left.get_if<std::int64_t>(), *right.get_if<std::int64_t>()));
-    } else if (left.tag() == Value::kFloat && right.tag() == Value::kFloat) {
-      replace_top(2, compare(op, *left.get_if<double>(), *right.get_if<double>()));
-    } else {
-      std::string message = "Cannot compare values of different types: ";
-      message.append(type_name(left.get_type())).append(" and ");
-      message.append(type_name(right.get_type()));
-      return EvalError(EvalError::TypeError{std::move(message)});
-    }
+    const auto result = compare_values(op, peek(1), peek(0));
+    if (!result) return std::move(result).error();
+    replace_top(2, *result);
     return {};
   }
 
@@ -263,16 +242,19 @@ class Evaluator {
       args_.push_back(std::move(*it).take());
     }
     values_.erase(values_.end() - static_cast<std::ptrdiff_t>(n), values_.end());
+    arg_refs_.clear();
+    for (const Value& arg : args_) arg_refs_.push_back(&arg);
 
     const FnCallback::Sync* sync = found->second.sync();
     if (sync == nullptr) {
       return EvalError(FnCallError{call.name, Box<EvalError>(EvalError::AsyncInSyncContext{})});
     }
-    FnResult result = (*sync->function)(args_);
-    args_.clear();
+    FnResult result = (*sync->function)(Arguments(arg_refs_));
     if (!result)
       return EvalError(FnCallError{call.name, Box<EvalError>(std::move(result).error())});
+    // Made self-contained while the arguments it may view are still there.
     push_held(std::move(*result).into_owned());
+    args_.clear();
     return {};
   }
 
@@ -306,6 +288,7 @@ class Evaluator {
   std::pmr::vector<Entry> values_{&stack_memory_};
   std::pmr::vector<const std::string*> keys_{&stack_memory_};
   std::vector<Value> args_;
+  std::vector<const Value*> arg_refs_;
 };
 
 }  // namespace

@@ -66,7 +66,7 @@ void write_text_form(std::string& out, const Value& value) {
   }
 }
 
-std::vector<std::string> render_values(std::span<const Value> values) {
+std::vector<std::string> render_values(Arguments values) {
   std::vector<std::string> texts;
   texts.reserve(values.size());
   for (const Value& value : values) {

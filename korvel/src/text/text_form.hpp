@@ -6,10 +6,10 @@
 // form; they show values in the debug form.
 #pragma once
 
-#include <span>
 #include <string>
 #include <vector>
 
+#include "korvel/arguments.hpp"
 #include "korvel/value.hpp"
 
 namespace korvel {
@@ -18,6 +18,6 @@ namespace korvel {
 void write_text_form(std::string& out, const Value& value);
 
 // The text form of every value, in order, one owned text each.
-std::vector<std::string> render_values(std::span<const Value> values);
+std::vector<std::string> render_values(Arguments values);
 
 }  // namespace korvel

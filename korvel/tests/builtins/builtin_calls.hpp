@@ -28,7 +28,9 @@ inline Value obj(std::initializer_list<std::pair<const char*, Value>> entries) {
 
 using Builtin = FnResult (*)(Arguments);
 
-inline FnResult call(Builtin builtin, std::vector<Value> args) { return builtin(args); }
+inline FnResult call(Builtin builtin, std::vector<Value> args) {
+  return builtin(ArgumentValues(std::move(args)));
+}
 
 inline EvalError type_error(std::string message) {
   return EvalError::TypeError{std::move(message)};
@@ -81,7 +83,7 @@ inline std::string describe_args(const std::vector<Value>& args) {
 
 inline void expect_results(Builtin builtin, const std::vector<Case>& cases) {
   for (const Case& c : cases) {
-    const FnResult result = builtin(c.args);
+    const FnResult result = call(builtin, c.args);
     ASSERT_TRUE(result) << describe_args(c.args) << " " << describe(result);
     EXPECT_EQ(*result, c.expected) << describe_args(c.args) << " gave " << describe(result);
     EXPECT_TRUE(owns_all_text(*result)) << describe_args(c.args);
@@ -90,7 +92,7 @@ inline void expect_results(Builtin builtin, const std::vector<Case>& cases) {
 
 inline void expect_errors(Builtin builtin, const std::vector<ErrorCase>& cases) {
   for (const ErrorCase& c : cases) {
-    const FnResult result = builtin(c.args);
+    const FnResult result = call(builtin, c.args);
     ASSERT_FALSE(result) << describe_args(c.args) << " gave " << describe(result);
     EXPECT_EQ(result.error(), c.expected)
         << describe_args(c.args) << " gave " << to_string(result.error());

@@ -140,7 +140,7 @@ TEST(IntoFloatTest, Conversions) {
 
 TEST(IntoFloatTest, SignsOfZerosAndNaNs) {
   const auto convert = [](const char* text) {
-    const FnResult result = fn::into_float(std::vector<Value>{str(text)});
+    const FnResult result = call(fn::into_float, {str(text)});
     EXPECT_TRUE(result) << text;
     return result ? *result->get_if<double>() : 0.0;
   };

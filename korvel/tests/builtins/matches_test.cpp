@@ -11,7 +11,23 @@ namespace {
 
 Value text(const char* s) { return Value(Text::borrowed(s)); }
 
-FnResult call(std::vector<Value> args) { return matches(args); }
+// "matches", checked against matches_compiled given the pattern compiled
+// ahead: both must give the same result or error.
+FnResult call(std::vector<Value> args) {
+  const ArgumentValues values(std::move(args));
+  const Arguments view = values;
+  FnResult result = matches(view);
+  const Text* pattern = view.size() > 1 ? view[1].get_if<Text>() : nullptr;
+  const CompiledPattern compiled = compile_pattern(pattern != nullptr ? pattern->view() : "(");
+  const FnResult ahead = matches_compiled(view, compiled);
+  EXPECT_EQ(result.has_value(), ahead.has_value());
+  if (result && ahead) {
+    EXPECT_EQ(*result, *ahead);
+  } else if (!result && !ahead) {
+    EXPECT_EQ(result.error(), ahead.error());
+  }
+  return result;
+}
 
 TEST(MatchesTest, TestsTheTextAnywhere) {
   const std::tuple<const char*, const char*, bool> cases[] = {
@@ -60,7 +76,7 @@ TEST(MatchesTest, ChecksCountThenTypesInOrder) {
 TEST(MatchesTest, IsInTheDefaultTable) {
   const FnCallback& callback = default_vtable().at("matches");
   ASSERT_NE(callback.sync(), nullptr);
-  const Value args[] = {text("xyz"), text("y")};
+  const ArgumentValues args({text("xyz"), text("y")});
   EXPECT_EQ(*(*callback.sync()->function)(args), Value(true));
 }
 

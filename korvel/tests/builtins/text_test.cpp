@@ -45,7 +45,7 @@ TEST(LenTest, Errors) {
                              {{Value(true)}, message("bool")},
                              {{Value()}, message("null")},
                          });
-  EXPECT_EQ(to_string(fn::len(std::vector<Value>{str("a"), str("b")}).error()),
+  EXPECT_EQ(to_string(call(fn::len, {str("a"), str("b")}).error()),
             "Argument Error: Expected 1 arguments, but got 2");
 }
 
@@ -202,8 +202,8 @@ TEST(JoinTest, Errors) {
 TEST(TextBuiltinsTest, LeaveTheirArgumentsUnchanged) {
   const std::vector<Value> args = {str("a,b"), str(",")};
   const std::vector<Value> before = args;
-  const FnResult first = fn::split(args);
-  const FnResult second = fn::split(args);
+  const FnResult first = call(fn::split, args);
+  const FnResult second = call(fn::split, args);
   EXPECT_EQ(args, before);
   ASSERT_TRUE(first && second);
   EXPECT_EQ(*first, *second);

@@ -64,11 +64,24 @@ const Env<Json>& bindings() {
   return env;
 }
 
-Expected<Value, EvalError> evaluate(std::string_view text, const Env<Json>& env = bindings()) {
-  const Exp tree = parse(text);
-  auto result = interpreter::eval(tree, env);
+Expected<Value, EvalError> owned_outcome(interpreter::EvalResult result) {
   if (!result) return Unexpected(std::move(result).error());
   return std::move(*result).take().into_owned();
+}
+
+// The walk of the tree, checked against its compiled program: every case of
+// these tests must give the same result or error both ways.
+Expected<Value, EvalError> evaluate(std::string_view text, const Env<Json>& env = bindings()) {
+  const Exp tree = parse(text);
+  Expected<Value, EvalError> walked = owned_outcome(interpreter::eval(tree, env));
+  const Expected<Value, EvalError> run = owned_outcome(interpreter::eval(CompiledExp(tree), env));
+  EXPECT_EQ(walked.has_value(), run.has_value()) << text;
+  if (walked && run) {
+    EXPECT_EQ(debug_string(*walked), debug_string(*run)) << text;
+  } else if (!walked && !run) {
+    EXPECT_EQ(walked.error(), run.error()) << text;
+  }
+  return walked;
 }
 
 Value str(std::string_view s) { return Value(Text::borrowed(s)); }

@@ -92,11 +92,11 @@ TEST(TextFormTest, WritesAfterWhatTheSinkHolds) {
 }
 
 TEST(TextFormTest, RenderValuesGivesOneTextPerValue) {
-  const Value values[] = {str("a\"b"), Value(3.0), arr({str("x"), Value(1)}), Value()};
+  const ArgumentValues values({str("a\"b"), Value(3.0), arr({str("x"), Value(1)}), Value()});
   const std::vector<std::string> texts = render_values(values);
   EXPECT_EQ(texts, (std::vector<std::string>{"a\"b", "3", R"(["x", 1])", "null"}));
   EXPECT_EQ(texts.capacity(), 4u);
-  EXPECT_TRUE(render_values({}).empty());
+  EXPECT_TRUE(render_values(Arguments()).empty());
 }
 
 TEST(EscapeStrForJsonTest, EscapesTheSixCharacters) {
