@@ -72,6 +72,10 @@ FnResult into_bool(Arguments args) {
 
 FnResult into_string(Arguments args) {
   if (args.size() != 1) return count_error(1, args.size());
+  // A string is its own text form: a view stays a view.
+  if (const Text* text = args[0].get_if<Text>(); text != nullptr && text->is_borrowed()) {
+    return Value(*text);
+  }
   std::string text;
   write_text_form(text, args[0]);
   return Value(Text::owned(std::move(text)));

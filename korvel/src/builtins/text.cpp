@@ -19,7 +19,7 @@ Value owned_string(std::string text) { return Value(Text::owned(std::move(text))
 
 // The two String arguments of "startsWith", "endsWith" and "split".
 struct TextPair {
-  std::string_view first;
+  const Text& first;
   std::string_view second;
 };
 
@@ -29,7 +29,14 @@ Expected<TextPair, EvalError> two_strings(Arguments args) {
   if (first == nullptr) return type_error(kFirstNotString, args[0]);
   const Text* second = args[1].get_if<Text>();
   if (second == nullptr) return type_error(kSecondNotString, args[1]);
-  return TextPair{first->view(), second->view()};
+  return TextPair{*first, second->view()};
+}
+
+// A part of `text`: a view when `text` is a view, whose source outlives the
+// call; a copy when `text` is owned by an argument, which does not.
+Value part(const Text& text, std::size_t at, std::size_t length) {
+  const std::string_view bytes = text.view().substr(at, length);
+  return Value(text.is_borrowed() ? Text::borrowed(bytes) : Text::owned(std::string(bytes)));
 }
 
 std::size_t char_length(std::string_view text, std::size_t at) {
@@ -61,13 +68,14 @@ void for_each_occurrence(std::string_view text, const SubstringSearch& search, F
   }
 }
 
-Array split_into_chars(std::string_view text) {
+Array split_into_chars(const Text& text) {
+  const std::string_view bytes = text.view();
   Array pieces;
-  pieces.reserve(utf8::count_chars(text) + 2);
+  pieces.reserve(utf8::count_chars(bytes) + 2);
   pieces.emplace_back(Text());
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t length = char_length(text, at);
-    pieces.emplace_back(Text::owned(std::string(text.substr(at, length))));
+  for (std::size_t at = 0; at < bytes.size();) {
+    const std::size_t length = char_length(bytes, at);
+    pieces.push_back(part(text, at, length));
     at += length;
   }
   pieces.emplace_back(Text());
@@ -91,13 +99,13 @@ FnResult len(Arguments args) {
 FnResult starts_with(Arguments args) {
   auto texts = two_strings(args);
   if (!texts) return Unexpected(std::move(texts).error());
-  return Value(texts->first.starts_with(texts->second));
+  return Value(texts->first.view().starts_with(texts->second));
 }
 
 FnResult ends_with(Arguments args) {
   auto texts = two_strings(args);
   if (!texts) return Unexpected(std::move(texts).error());
-  return Value(texts->first.ends_with(texts->second));
+  return Value(texts->first.view().ends_with(texts->second));
 }
 
 FnResult contains(Arguments args) {
@@ -151,8 +159,8 @@ FnResult replace(Arguments args) {
 FnResult split(Arguments args) {
   auto texts = two_strings(args);
   if (!texts) return Unexpected(std::move(texts).error());
-  // Named views, not a structured binding: clang 14 cannot capture those.
-  const std::string_view text = texts->first;
+  // Named, not a structured binding: clang 14 cannot capture those.
+  const Text& text = texts->first;
   const std::string_view separator = texts->second;
   if (separator.empty()) return Value(split_into_chars(text));
 
@@ -160,15 +168,15 @@ FnResult split(Arguments args) {
   // large elements.
   const SubstringSearch search(separator);
   std::size_t occurrences = 0;
-  for_each_occurrence(text, search, [&](std::size_t) { ++occurrences; });
+  for_each_occurrence(text.view(), search, [&](std::size_t) { ++occurrences; });
   Array pieces;
   pieces.reserve(occurrences + 1);
   std::size_t start = 0;
-  for_each_occurrence(text, search, [&](std::size_t at) {
-    pieces.emplace_back(Text::owned(std::string(text.substr(start, at - start))));
+  for_each_occurrence(text.view(), search, [&](std::size_t at) {
+    pieces.push_back(part(text, start, at - start));
     start = at + separator.size();
   });
-  pieces.emplace_back(Text::owned(std::string(text.substr(start))));
+  pieces.push_back(part(text, start, std::string_view::npos));
   return Value(std::move(pieces));
 }
 

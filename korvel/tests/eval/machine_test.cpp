@@ -213,6 +213,27 @@ TEST(CompiledExpTest, ConstantsAreBuiltOnceAndBorrowed) {
   EXPECT_FALSE(built->is_borrowed());
 }
 
+TEST(CompiledExpTest, BuiltinResultsMayViewTheBoundData) {
+  const Env<Json> env = env_with(nullptr);
+  const std::string_view bound = *env.find("s")->as_str();
+  const CompiledExp exp = compile("split(s, ',')");
+  const interpreter::EvalResult result = interpreter::eval(exp, env);
+  ASSERT_TRUE(result);
+  for (const Value& piece : *result->get().get_if<Array>()) {
+    const std::string_view text = piece.get_if<Text>()->view();
+    EXPECT_TRUE(text.data() >= bound.data() && text.data() + text.size() <= bound.end());
+  }
+
+  // A table that is not the default one may hold any function, whose results
+  // are made self-contained.
+  const FunctionTable copy = default_vtable();
+  const interpreter::EvalResult owned = interpreter::eval(exp, env_with(&copy));
+  ASSERT_TRUE(owned);
+  for (const Value& piece : *owned->get().get_if<Array>()) {
+    EXPECT_FALSE(piece.get_if<Text>()->is_borrowed());
+  }
+}
+
 TEST(CompiledExpTest, ReadersAreToldTheSlotOfEachRead) {
   // Members are evaluated by descending key, items from the last to the first.
   const CompiledExp exp = compile("{'a': [x, y.z], 'b': x}");
