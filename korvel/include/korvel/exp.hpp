@@ -72,8 +72,9 @@ class Exp {
   Exp(T&& node)  // NOLINT(google-explicit-constructor)
       requires std::is_constructible_v<Node, T&&> : node_(std::forward<T>(node)) {}
 
-  // Copying, comparing and releasing walk chains of operators (a || b || c
-  // nests to the left) in a loop, so that a long chain costs no stack depth.
+  // Copying, comparing, into_owned() and releasing keep the nodes still to
+  // be visited on work lists, never recursing: trees of any depth fit the
+  // call stack.
   Exp(const Exp& other);
   Exp(Exp&&) noexcept;
   Exp& operator=(const Exp& other);
@@ -102,8 +103,23 @@ class Exp {
   friend bool operator==(const Exp& a, const Exp& b);
 
  private:
+  // A literal or a variable: a node that never has children.
+  bool is_leaf() const { return kind() == kLiteral || kind() == kVariable; }
+  // The operands, arguments, items or member trees of this node, in order.
+  std::size_t child_count() const;
+  const Exp& child(std::size_t i) const;
+  Exp& child(std::size_t i);
   Operands* mutable_operands();
+  // The node with null literals in place of its children.
+  Exp shallow_copy() const;
+  // Whether the two nodes agree in all but their children: kind, literal,
+  // path, call name, number of children and member keys.
+  static bool same_shallow(const Exp& a, const Exp& b);
   void make_owned();
+  void release_children();
+  // Moves the children that have children of their own onto `pending` and
+  // releases the others, leaving this node without children.
+  void detach_children(std::vector<Exp>& pending);
 
   Node node_;
 };
@@ -118,5 +134,8 @@ struct ExpMember {
 // Defined here, where ExpMember is complete.
 inline Exp::Exp(Exp&&) noexcept = default;
 inline Exp& Exp::operator=(Exp&&) noexcept = default;
+inline Exp::~Exp() {
+  if (!is_leaf()) release_children();
+}
 
 }  // namespace korvel

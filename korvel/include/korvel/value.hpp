@@ -66,6 +66,9 @@ class Object {
   friend bool operator==(const Object& a, const Object& b);
 
  private:
+  // Value's walks over nested containers build and take apart the entries.
+  friend class Value;
+
   std::vector<ObjectEntry> entries_;
 };
 
@@ -93,6 +96,19 @@ class Value {
   Value(Null n) : rep_(n) {}               // NOLINT(google-explicit-constructor)
   // A character pointer would otherwise silently become a Bool.
   Value(const char*) = delete;
+
+  // Copying, comparing, into_owned() and releasing walk nested arrays and
+  // objects with explicit work lists, never recursively: any depth of
+  // nesting fits the call stack.
+  Value(const Value& other) : rep_(scalar_or_null(other)) {
+    if (other.is_container()) copy_container(other);
+  }
+  Value(Value&&) noexcept = default;
+  Value& operator=(const Value& other);
+  Value& operator=(Value&&) noexcept = default;
+  ~Value() {
+    if (has_elements()) release_container();
+  }
 
   Tag tag() const { return static_cast<Tag>(rep_.index()); }
   Type get_type() const;
@@ -128,6 +144,37 @@ class Value {
   friend bool operator==(const Value& a, const Value& b);
 
  private:
+  bool is_container() const { return tag() == kArray || tag() == kObject; }
+  // An array or object with at least one element.
+  bool has_elements() const;
+  // The payload of a scalar; null for a container.
+  static Variant scalar_or_null(const Value& value) {
+    if (value.is_container()) return Null{};
+    return value.rep_;
+  }
+  // The value itself, or for a container, an empty one of the same kind with
+  // room for the original's elements.
+  Value shallow_copy() const;
+  // Whether the two have the same variant and scalar payload, or are
+  // containers of the same kind and size.
+  static bool same_shallow(const Value& a, const Value& b);
+  void copy_container(const Value& original);
+  void release_container();
+
+  // The walks over the elements of a container (value.cpp): each goes
+  // `depth` levels further down by recursion and leaves the containers below
+  // on `pending`.
+  static constexpr int kRecursionDepth = 4;
+  using CopyList = std::vector<std::pair<const Value*, Value*>>;
+  using CompareList = std::vector<std::pair<const Value*, const Value*>>;
+  // Fills this shallow copy of the container `original`.
+  void copy_elements(const Value& original, int depth, CopyList& pending);
+  // Whether two containers of the same kind and size hold equal elements.
+  static bool same_elements(const Value& a, const Value& b, int depth, CompareList& pending);
+  void own_elements(int depth, std::vector<Value*>& pending);
+  // Leaves this container empty.
+  void release_elements(int depth, std::vector<Value>& pending);
+
   Variant rep_;
 };
 
@@ -143,6 +190,12 @@ inline Object::const_iterator Object::begin() const { return entries_.begin(); }
 inline Object::const_iterator Object::end() const { return entries_.end(); }
 
 inline std::vector<ObjectEntry> Object::into_entries() && { return std::move(entries_); }
+
+inline bool Value::has_elements() const {
+  if (const Array* array = get_if<Array>()) return !array->empty();
+  if (const Object* object = get_if<Object>()) return !object->empty();
+  return false;
+}
 
 template <class F>
 void Object::for_each_value(F&& f) {

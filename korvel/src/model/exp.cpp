@@ -1,7 +1,10 @@
 #include "korvel/exp.hpp"
 
 #include <cstdlib>
+#include <memory>
+#include <tuple>
 #include <type_traits>
+#include <utility>
 
 namespace korvel {
 
@@ -45,22 +48,90 @@ Exp::Operands* Exp::mutable_operands() {
 
 const Exp::Operands* Exp::operands() const { return const_cast<Exp*>(this)->mutable_operands(); }
 
-// The left spine of a tree: the node itself and, while the node has two
-// operands, its left operand, its left operand's left operand, and so on.
-// Chains of ||, && and comparisons nest there; everything else is bounded by
-// the parser's nesting limit.
+// --- Nesting ----------------------------------------------------------------
+//
+// Trees nest without bound: operator chains to the left, and any construct
+// inside parentheses, arrays, objects and calls. The operations below keep
+// the nodes still to be visited on a work list instead of recursing; the
+// order in which a list is worked off does not show in any result.
 
-Exp::Exp(const Exp& other) : node_(Null{}) {
-  std::vector<const Exp*> spine;
-  const Exp* bottom = &other;
-  while (const Operands* ops = bottom->operands()) {
-    spine.push_back(bottom);
-    bottom = &*ops->left;
+std::size_t Exp::child_count() const {
+  switch (kind()) {
+    case kLiteral:
+    case kVariable: return 0;
+    case kCall: return std::get<kCall>(node_).args.size();
+    case kNot: return 1;
+    case kArray: return std::get<kArray>(node_).items.size();
+    case kObject: return std::get<kObject>(node_).members.size();
+    default: return 2;
   }
-  node_ = bottom->node_;  // no operands here, so no recursion along the spine
-  for (auto it = spine.rbegin(); it != spine.rend(); ++it) {
-    const Exp& original = **it;
-    *this = binary(original.kind(), std::move(*this), Exp(*original.operands()->right));
+}
+
+const Exp& Exp::child(std::size_t i) const { return const_cast<Exp*>(this)->child(i); }
+
+Exp& Exp::child(std::size_t i) {
+  if (Operands* ops = mutable_operands()) return i == 0 ? *ops->left : *ops->right;
+  switch (kind()) {
+    case kCall: return std::get<kCall>(node_).args[i];
+    case kNot: return *std::get<kNot>(node_).operand;
+    case kArray: return std::get<kArray>(node_).items[i];
+    case kObject: return std::get<kObject>(node_).members[i].value;
+    default: std::abort();  // leaves have no children
+  }
+}
+
+namespace {
+
+// A null literal, in place of a child until the copy overwrites it.
+Exp placeholder() { return Exp(Null{}); }
+
+std::vector<Exp> placeholders(std::size_t n) {
+  std::vector<Exp> nodes;
+  nodes.reserve(n);
+  for (std::size_t i = 0; i < n; ++i) nodes.push_back(placeholder());
+  return nodes;
+}
+
+}  // namespace
+
+Exp Exp::shallow_copy() const {
+  switch (kind()) {
+    case kLiteral: return Exp(std::get<kLiteral>(node_));
+    case kVariable: return Exp(std::get<kVariable>(node_));
+    case kCall: {
+      const FunctionItem& call = std::get<kCall>(node_);
+      return Exp(FunctionItem(call.name, placeholders(call.args.size())));
+    }
+    case kNot: return Exp(Not{Box<Exp>(placeholder())});
+    case kArray: return Exp(Array{placeholders(std::get<kArray>(node_).items.size())});
+    case kObject: {
+      std::vector<ExpMember> members;
+      members.reserve(std::get<kObject>(node_).members.size());
+      for (const ExpMember& member : std::get<kObject>(node_).members) {
+        members.push_back(ExpMember{member.key, placeholder()});
+      }
+      return Exp(Object{std::move(members)});
+    }
+    default: return binary(kind(), placeholder(), placeholder());
+  }
+}
+
+// Each pair on the list is a node of the original and its shallow copy,
+// whose children are still placeholders.
+Exp::Exp(const Exp& other) : Exp(other.shallow_copy()) {
+  std::vector<std::pair<const Exp*, Exp*>> pending;
+  const Exp* from = &other;
+  Exp* to = this;
+  for (;;) {
+    for (std::size_t i = 0; i < from->child_count(); ++i) {
+      const Exp& original = from->child(i);
+      Exp& copy = to->child(i);
+      copy = original.shallow_copy();
+      if (original.child_count() != 0) pending.emplace_back(&original, &copy);
+    }
+    if (pending.empty()) return;
+    std::tie(from, to) = pending.back();
+    pending.pop_back();
   }
 }
 
@@ -69,63 +140,106 @@ Exp& Exp::operator=(const Exp& other) {
   return *this;
 }
 
-Exp::~Exp() {
-  Operands* ops = mutable_operands();
-  if (ops == nullptr) return;
-  std::unique_ptr<Exp> next = ops->left.release();
-  while (next) {
-    Operands* next_ops = next->mutable_operands();
-    std::unique_ptr<Exp> after = next_ops ? next_ops->left.release() : nullptr;
-    next.reset();  // its left operand is detached, so this releases only its right one
-    next = std::move(after);
+bool Exp::same_shallow(const Exp& a, const Exp& b) {
+  if (a.kind() != b.kind()) return false;
+  switch (a.kind()) {
+    case kLiteral: return std::get<kLiteral>(a.node_) == std::get<kLiteral>(b.node_);
+    case kVariable: return std::get<kVariable>(a.node_) == std::get<kVariable>(b.node_);
+    case kCall:
+      return std::get<kCall>(a.node_).name == std::get<kCall>(b.node_).name &&
+             a.child_count() == b.child_count();
+    case kObject: {
+      const std::vector<ExpMember>& x = std::get<kObject>(a.node_).members;
+      const std::vector<ExpMember>& y = std::get<kObject>(b.node_).members;
+      return std::equal(x.begin(), x.end(), y.begin(), y.end(),
+                        [](const ExpMember& m, const ExpMember& n) { return m.key == n.key; });
+    }
+    default: return a.child_count() == b.child_count();
   }
 }
 
+// Each pair on the list is two nodes that agree shallowly and whose children
+// are still to be compared.
 bool operator==(const Exp& a, const Exp& b) {
+  if (!Exp::same_shallow(a, b)) return false;
+  std::vector<std::pair<const Exp*, const Exp*>> pending;
   const Exp* x = &a;
   const Exp* y = &b;
   for (;;) {
-    if (x->kind() != y->kind()) return false;
-    const Exp::Operands* xo = x->operands();
-    if (xo == nullptr) return x->node_ == y->node_;
-    const Exp::Operands* yo = y->operands();
-    if (!(*xo->right == *yo->right)) return false;
-    x = &*xo->left;
-    y = &*yo->left;
+    for (std::size_t i = 0; i < x->child_count(); ++i) {
+      const Exp& u = x->child(i);
+      const Exp& v = y->child(i);
+      if (!Exp::same_shallow(u, v)) return false;
+      if (u.child_count() != 0) pending.emplace_back(&u, &v);
+    }
+    if (pending.empty()) return true;
+    std::tie(x, y) = pending.back();
+    pending.pop_back();
   }
 }
 
 void Exp::make_owned() {
-  Exp* node = this;
-  while (Operands* ops = node->mutable_operands()) {
-    ops->right->make_owned();
-    node = &*ops->left;
-  }
-  switch (node->kind()) {
-    case kLiteral: {
-      Value& value = std::get<kLiteral>(node->node_);
-      value = std::move(value).into_owned();
-      break;
+  std::vector<Exp*> pending;
+  for (Exp* node = this;;) {
+    if (Value* literal = std::get_if<kLiteral>(&node->node_)) {
+      *literal = std::move(*literal).into_owned();
     }
-    case kCall:
-      for (Exp& arg : std::get<kCall>(node->node_).args) arg.make_owned();
-      break;
-    case kNot: std::get<kNot>(node->node_).operand->make_owned(); break;
-    case kArray:
-      for (Exp& item : std::get<kArray>(node->node_).items) item.make_owned();
-      break;
-    case kObject:
-      // Keys are owned already and stay in their order.
-      for (ExpMember& member : std::get<kObject>(node->node_).members) member.value.make_owned();
-      break;
-    default:  // paths never borrow
-      break;
+    for (std::size_t i = 0; i < node->child_count(); ++i) pending.push_back(&node->child(i));
+    if (pending.empty()) return;
+    node = pending.back();
+    pending.pop_back();
   }
 }
 
 Exp Exp::into_owned() && {
   make_owned();
   return std::move(*this);
+}
+
+// The nodes below a node being released are moved onto a list of their own
+// and released from there, one at a time, so that no destructor runs inside
+// another more than two deep.
+void Exp::release_children() {
+  std::vector<Exp> pending;
+  detach_children(pending);
+  while (!pending.empty()) {
+    Exp node = std::move(pending.back());
+    pending.pop_back();
+    node.detach_children(pending);
+  }
+}
+
+// A node moved onto the list leaves a moved-from node behind, with empty
+// boxes and vectors, which has nothing to release.
+void Exp::detach_children(std::vector<Exp>& pending) {
+  const auto detach = [&pending](Exp& child) {
+    if (!child.is_leaf()) pending.push_back(std::move(child));
+  };
+  const auto detach_all = [&detach](std::vector<Exp>& children) {
+    for (Exp& child : children) detach(child);
+    children.clear();
+  };
+  // An empty box is one whose node was already taken.
+  const auto detach_boxed = [&detach](Box<Exp>& box) {
+    if (std::unique_ptr<Exp> child = box.release()) detach(*child);
+  };
+  if (Operands* ops = mutable_operands()) {
+    detach_boxed(ops->left);
+    detach_boxed(ops->right);
+    return;
+  }
+  switch (kind()) {
+    case kCall: detach_all(std::get<kCall>(node_).args); break;
+    case kNot: detach_boxed(std::get<kNot>(node_).operand); break;
+    case kArray: detach_all(std::get<kArray>(node_).items); break;
+    case kObject: {
+      std::vector<ExpMember>& members = std::get<kObject>(node_).members;
+      for (ExpMember& member : members) detach(member.value);
+      members.clear();
+      break;
+    }
+    default: break;
+  }
 }
 
 }  // namespace korvel

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "korvel/debug_form.hpp"
 
@@ -125,32 +127,179 @@ bool Value::is_truthy() const {
   return false;
 }
 
+// --- Nesting ----------------------------------------------------------------
+//
+// Arrays and objects nest without bound. The walks below go down a few levels
+// by recursion, where nearly all values end, and leave the containers further
+// down on a work list, from which each continues with a fresh budget of
+// levels: the depth of the calls stays bounded whatever the nesting. The
+// order in which a list is worked off does not show in any result.
+
+Value& Value::operator=(const Value& other) {
+  if (this != &other) *this = Value(other);
+  return *this;
+}
+
+Value Value::shallow_copy() const {
+  if (const Array* array = get_if<Array>()) {
+    Array elements;
+    elements.reserve(array->size());
+    return Value(std::move(elements));
+  }
+  if (const Object* object = get_if<Object>()) {
+    Object members;
+    members.reserve(object->size());
+    return Value(std::move(members));
+  }
+  return Value(*this);  // a scalar
+}
+
+void Value::copy_container(const Value& original) {
+  *this = original.shallow_copy();
+  CopyList pending;
+  copy_elements(original, kRecursionDepth, pending);
+  while (!pending.empty()) {
+    const auto [from, to] = pending.back();
+    pending.pop_back();
+    to->copy_elements(*from, kRecursionDepth, pending);
+  }
+}
+
+// Each copy has room for all its elements, so appending never moves them,
+// and the pointers to them on the list stay valid.
+void Value::copy_elements(const Value& original, int depth, CopyList& pending) {
+  const auto fill = [&](const Value& element, Value& copy) {
+    if (!element.has_elements()) return;
+    if (depth > 0) {
+      copy.copy_elements(element, depth - 1, pending);
+    } else {
+      pending.emplace_back(&element, &copy);
+    }
+  };
+  if (Array* elements = get_if<Array>()) {
+    for (const Value& element : *original.get_if<Array>()) {
+      fill(element, elements->emplace_back(element.shallow_copy()));
+    }
+  } else {
+    std::vector<ObjectEntry>& entries = get_if<Object>()->entries_;
+    for (const ObjectEntry& entry : original.get_if<Object>()->entries_) {
+      entries.push_back(ObjectEntry{entry.key, entry.value.shallow_copy()});
+      fill(entry.value, entries.back().value);
+    }
+  }
+}
+
+bool Value::same_shallow(const Value& a, const Value& b) {
+  if (a.tag() != b.tag()) return false;
+  switch (a.tag()) {
+    case kInt: return *a.get_if<std::int64_t>() == *b.get_if<std::int64_t>();
+    case kFloat: return *a.get_if<double>() == *b.get_if<double>();
+    case kBool: return *a.get_if<bool>() == *b.get_if<bool>();
+    case kString: return *a.get_if<Text>() == *b.get_if<Text>();
+    case kArray: return a.get_if<Array>()->size() == b.get_if<Array>()->size();
+    case kObject: return a.get_if<Object>()->size() == b.get_if<Object>()->size();
+    case kNull: return true;
+  }
+  return false;
+}
+
+bool operator==(const Value& a, const Value& b) {
+  if (!Value::same_shallow(a, b)) return false;
+  if (!a.has_elements()) return true;
+  Value::CompareList pending;
+  if (!Value::same_elements(a, b, Value::kRecursionDepth, pending)) return false;
+  while (!pending.empty()) {
+    const auto [x, y] = pending.back();
+    pending.pop_back();
+    if (!Value::same_elements(*x, *y, Value::kRecursionDepth, pending)) return false;
+  }
+  return true;
+}
+
+// The elements are compared in order, each one's shallow shape first; the
+// first difference ends the comparison.
+bool Value::same_elements(const Value& a, const Value& b, int depth, CompareList& pending) {
+  const auto same = [&](const Value& x, const Value& y) {
+    if (!same_shallow(x, y)) return false;
+    if (!x.has_elements()) return true;
+    if (depth > 0) return same_elements(x, y, depth - 1, pending);
+    pending.emplace_back(&x, &y);
+    return true;
+  };
+  if (const Array* xs = a.get_if<Array>()) {
+    const Array& ys = *b.get_if<Array>();
+    for (std::size_t i = 0; i < xs->size(); ++i) {
+      if (!same((*xs)[i], ys[i])) return false;
+    }
+  } else {
+    const std::vector<ObjectEntry>& xe = a.get_if<Object>()->entries_;
+    const std::vector<ObjectEntry>& ye = b.get_if<Object>()->entries_;
+    for (std::size_t i = 0; i < xe.size(); ++i) {
+      if (xe[i].key != ye[i].key || !same(xe[i].value, ye[i].value)) return false;
+    }
+  }
+  return true;
+}
+
 Value Value::into_owned() && {
-  switch (tag()) {
-    case kString: return Value(std::move(*get_if<Text>()).into_owned());
-    case kArray:
-      for (Value& element : *get_if<Array>()) element = std::move(element).into_owned();
-      break;
-    case kObject:
-      get_if<Object>()->for_each_value([](Value& v) { v = std::move(v).into_owned(); });
-      break;
-    default: break;
+  if (Text* text = get_if<Text>()) return Value(std::move(*text).into_owned());
+  if (has_elements()) {
+    std::vector<Value*> pending;
+    own_elements(kRecursionDepth, pending);
+    while (!pending.empty()) {
+      Value* container = pending.back();
+      pending.pop_back();
+      container->own_elements(kRecursionDepth, pending);
+    }
   }
   return std::move(*this);
 }
 
-bool operator==(const Value& a, const Value& b) {
-  if (a.tag() != b.tag()) return false;
-  switch (a.tag()) {
-    case Value::kInt: return *a.get_if<std::int64_t>() == *b.get_if<std::int64_t>();
-    case Value::kFloat: return *a.get_if<double>() == *b.get_if<double>();
-    case Value::kBool: return *a.get_if<bool>() == *b.get_if<bool>();
-    case Value::kString: return *a.get_if<Text>() == *b.get_if<Text>();
-    case Value::kArray: return *a.get_if<Array>() == *b.get_if<Array>();
-    case Value::kObject: return *a.get_if<Object>() == *b.get_if<Object>();
-    case Value::kNull: return true;
+void Value::own_elements(int depth, std::vector<Value*>& pending) {
+  const auto own = [&](Value& element) {
+    if (Text* text = element.get_if<Text>()) {
+      *text = std::move(*text).into_owned();
+    } else if (element.has_elements() && depth > 0) {
+      element.own_elements(depth - 1, pending);
+    } else if (element.has_elements()) {
+      pending.push_back(&element);
+    }
+  };
+  if (Array* array = get_if<Array>()) {
+    for (Value& element : *array) own(element);
+  } else {
+    for (ObjectEntry& entry : get_if<Object>()->entries_) own(entry.value);
   }
-  return false;
+}
+
+void Value::release_container() {
+  std::vector<Value> pending;
+  release_elements(kRecursionDepth, pending);
+  while (!pending.empty()) {
+    Value container = std::move(pending.back());
+    pending.pop_back();
+    container.release_elements(kRecursionDepth, pending);
+  }
+}
+
+// A container moved onto the list leaves an empty one behind, which has
+// nothing to release.
+void Value::release_elements(int depth, std::vector<Value>& pending) {
+  const auto release = [&](Value& element) {
+    if (!element.has_elements()) return;
+    if (depth > 0) {
+      element.release_elements(depth - 1, pending);
+    } else {
+      pending.push_back(std::move(element));
+    }
+  };
+  if (Array* array = get_if<Array>()) {
+    for (Value& element : *array) release(element);
+    array->clear();
+  } else {
+    for (ObjectEntry& entry : get_if<Object>()->entries_) release(entry.value);
+    get_if<Object>()->entries_.clear();
+  }
 }
 
 // --- Debug form -------------------------------------------------------------

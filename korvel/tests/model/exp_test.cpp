@@ -5,6 +5,7 @@
 #include <string>
 
 #include "korvel/internal_stop.hpp"
+#include "small_stack.hpp"
 
 namespace korvel {
 namespace {
@@ -109,6 +110,59 @@ TEST(ExpTest, LongOperatorChainsCostNoStackDepth) {
   EXPECT_EQ(copy, chain);
   Exp owned = std::move(copy).into_owned();
   EXPECT_EQ(owned, chain);
+}
+
+// Every kind of node with children in turn, `depth` levels deep around
+// `bottom`, with literal texts borrowed from `text` beside each level.
+Exp deep_tree(std::size_t depth, std::string_view text, Exp bottom) {
+  Exp tree = std::move(bottom);
+  for (std::size_t i = 0; i < depth; ++i) {
+    const Value beside(Text::borrowed(text));
+    switch (i % 6) {
+      case 0: tree = Exp(Exp::Not{Box<Exp>(std::move(tree))}); break;
+      case 1: tree = Exp::binary(Exp::kOr, std::move(tree), lit(beside)); break;
+      case 2: tree = Exp::binary(Exp::kLt, lit(beside), std::move(tree)); break;
+      case 3: {
+        std::vector<Exp> items;
+        items.push_back(lit(beside));
+        items.push_back(std::move(tree));
+        tree = Exp(Exp::Array{std::move(items)});
+        break;
+      }
+      case 4: {
+        std::vector<ExpMember> members;
+        members.push_back(ExpMember{"a", std::move(tree)});
+        members.push_back(ExpMember{"b", lit(beside)});
+        tree = Exp(Exp::Object{std::move(members)});
+        break;
+      }
+      default: {
+        std::vector<Exp> args;
+        args.push_back(std::move(tree));
+        args.push_back(var("v"));
+        tree = Exp(FunctionItem("f", std::move(args)));
+      }
+    }
+  }
+  return tree;
+}
+
+TEST(ExpTest, DeepTreesNeedNoDeepStack) {
+  constexpr std::size_t kDepth = testing::kDeepNesting;
+  auto text = std::make_unique<std::string>("t");
+  testing::run_on_small_stack([&] {
+    const Exp tree = deep_tree(kDepth, *text, var("x"));
+    Exp copy = tree;
+    EXPECT_TRUE(copy == tree);
+    EXPECT_FALSE(copy == deep_tree(kDepth, *text, var("y")));
+
+    const Exp owned = std::move(copy).into_owned();
+    EXPECT_TRUE(owned == tree);
+    text->assign("u");  // seen by the tree, which borrows it, but not by the owned one
+    const Exp expected = deep_tree(kDepth, "t", var("x"));
+    EXPECT_TRUE(owned == expected);
+    EXPECT_FALSE(tree == expected);
+  });
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "printers.hpp"
+#include "small_stack.hpp"
 
 namespace korvel {
 namespace {
@@ -158,6 +159,61 @@ TEST(ValueTest, IntoOwnedMovesOwnedText) {
   Value value = owned(std::move(text));
   Value result = std::move(value).into_owned();
   EXPECT_EQ(result.get_if<Text>()->view().data(), buffer);
+}
+
+// Arrays and objects in turn, `depth` levels deep around `bottom`, each with
+// an integer, the next level and a borrowed text:
+// [0, {"a": 1, "b": [2, ..., "t"], "c": "t"}, "t"].
+Value deep_value(std::size_t depth, std::string_view text, Value bottom) {
+  Value value = std::move(bottom);
+  for (std::size_t i = depth; i-- > 0;) {
+    const auto n = static_cast<std::int64_t>(i);
+    if (i % 2 == 0) {
+      Array array;
+      array.reserve(3);
+      array.push_back(Value(n));
+      array.push_back(std::move(value));
+      array.push_back(str(text));
+      value = Value(std::move(array));
+    } else {
+      Object object;
+      object.insert_or_assign("a", Value(n));
+      object.insert_or_assign("b", std::move(value));
+      object.insert_or_assign("c", str(text));
+      value = Value(std::move(object));
+    }
+  }
+  return value;
+}
+
+// The level below, and the text beside it.
+std::pair<const Value*, const Value*> next_level(const Value& level) {
+  if (const Array* array = level.get_if<Array>()) return {&(*array)[1], &(*array)[2]};
+  const Object& object = *level.get_if<Object>();
+  return {object.find("b"), object.find("c")};
+}
+
+TEST(ValueTest, DeepNestingNeedsNoDeepStack) {
+  constexpr std::size_t kDepth = testing::kDeepNesting;
+  const std::string text = "t";
+  testing::run_on_small_stack([&] {
+    const Value original = deep_value(kDepth, text, Value(1));
+    Value copy = original;
+    EXPECT_TRUE(copy == original);
+    EXPECT_FALSE(copy == deep_value(kDepth, text, Value(1.0)));
+
+    const Value owned = std::move(copy).into_owned();
+    EXPECT_TRUE(owned == original);
+    std::size_t borrowed = 0;
+    const Value* level = &owned;
+    for (std::size_t i = 0; i < kDepth; ++i) {
+      const auto [below, beside] = next_level(*level);
+      if (beside->get_if<Text>()->is_borrowed()) ++borrowed;
+      level = below;
+    }
+    EXPECT_EQ(borrowed, 0u);
+    EXPECT_EQ(*level, Value(1));
+  });
 }
 
 TEST(ValueTest, DebugForms) {
