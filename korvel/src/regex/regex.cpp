@@ -6,6 +6,7 @@
 #include "regex/parser.hpp"
 #include "regex/pike_vm.hpp"
 #include "regex/program.hpp"
+#include "regex/size_limit.hpp"
 #include "regex/translator.hpp"
 
 namespace korvel::regex {

@@ -1,6 +1,7 @@
 #include "regex/translator.hpp"
 
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -63,14 +64,15 @@ class Translator {
       case Kind::kBracketedClass: {
         CodePointSet set;
         if (!class_item(id, set)) return false;
-        out = hir::cls(sets_, std::move(set));
+        out = hir::cls(sets_, std::move(set), !unicode());
         return true;
       }
       case Kind::kRepetition: {
         Hir sub;
         if (!expr(child(node), sub)) return false;
         out = hir::repetition(std::move(sub), node.min,
-                              node.bounded ? std::optional(node.max) : std::nullopt);
+                              node.bounded ? std::optional(node.max) : std::nullopt,
+                              node.greedy != has(ast::kSwapGreed));
         return true;
       }
       case Kind::kGroup: {
@@ -84,15 +86,14 @@ class Translator {
             node.group == ast::GroupKind::kCapture ? hir::capture(std::move(sub)) : std::move(sub);
         return true;
       }
-      case Kind::kConcat:
+      case Kind::kConcat: return concat(node, out);
       case Kind::kAlternation: {
         std::vector<Hir> subs(node.count);
         const auto children = ast_.children_of(node);
         for (std::size_t i = 0; i < children.size(); ++i) {
           if (!expr(children[i], subs[i])) return false;
         }
-        out = node.kind == Kind::kConcat ? hir::concat(std::move(subs))
-                                         : hir::alternation(std::move(subs));
+        out = hir::alternation(sets_, std::move(subs));
         return true;
       }
       default: break;
@@ -105,14 +106,37 @@ class Translator {
     return !unicode() && node.literal == ast::LiteralKind::kHexByte && node.c > 0x7F;
   }
 
+  // Outside Unicode mode only ASCII letters have a case partner; any other
+  // character, a non-ASCII one included, stands for itself.
+  bool folds(char32_t c) const {
+    return case_insensitive() && (unicode() ? has_case_fold_partner(c) : is_ascii_letter(c));
+  }
+
+  // Runs of literals that stand for themselves are gathered into one text as
+  // they come, rather than one literal each.
+  bool concat(const Node& node, Hir& out) {
+    std::vector<Hir> subs;
+    subs.reserve(node.count);
+    std::u32string text;
+    for (const NodeId id : ast_.children_of(node)) {
+      const Node& item = ast_[id];
+      if (item.kind == Kind::kLiteral && !is_byte_literal(item) && !folds(item.c)) {
+        text.push_back(item.c);
+        continue;
+      }
+      if (!text.empty()) subs.push_back(hir::literal(std::exchange(text, {})));
+      subs.emplace_back();
+      if (!expr(id, subs.back())) return false;
+    }
+    if (!text.empty()) subs.push_back(hir::literal(std::move(text)));
+    out = hir::concat(std::move(subs));
+    return true;
+  }
+
   bool literal(const Node& node, Hir& out) {
     if (is_byte_literal(node)) return fail(ErrorKind::kInvalidUtf8, node.span);
     const char32_t c = node.c;
-    // Outside Unicode mode only ASCII letters have a case partner; any other
-    // character, a non-ASCII one included, stands for itself.
-    const bool folds =
-        case_insensitive() && (unicode() ? has_case_fold_partner(c) : is_ascii_letter(c));
-    if (!folds) {
+    if (!folds(c)) {
       out = hir::literal(c);
       return true;
     }
@@ -122,7 +146,7 @@ class Translator {
     } else {
       set.case_fold_ascii();
     }
-    out = hir::cls(sets_, std::move(set));
+    out = hir::cls(sets_, std::move(set), !unicode());
     return true;
   }
 
@@ -131,7 +155,7 @@ class Translator {
     const unicode::RangeTable table = has(ast::kDotMatchesNewLine) ? unicode::RangeTable(kAnyChar)
                                       : has(ast::kCrlf) ? unicode::RangeTable(kAnyCharExceptCRLF)
                                                         : unicode::RangeTable(kAnyCharExceptLF);
-    out = hir::cls(sets_, CodePointSet::borrowed(table));
+    out = hir::cls(sets_, CodePointSet::borrowed(table), false);
     return true;
   }
 
