@@ -5,29 +5,6 @@ namespace {
 
 bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-// What a lead byte promises: the sequence length and the range of its second
-// byte. Restricting the second byte is what refuses overlong forms (E0, F0),
-// surrogates (ED) and code points above U+10FFFF (F4); every later byte is a
-// plain continuation.
-struct Lead {
-  std::size_t length;  // 0: the byte cannot start a character
-  unsigned char second_min;
-  unsigned char second_max;
-  char32_t payload;
-};
-
-Lead read_lead(unsigned char lead) {
-  if (lead < 0x80) return {1, 0, 0, lead};
-  if (lead >= 0xC2 && lead <= 0xDF) return {2, 0x80, 0xBF, lead & 0x1Fu};
-  if (lead == 0xE0) return {3, 0xA0, 0xBF, 0};
-  if (lead == 0xED) return {3, 0x80, 0x9F, 0xD};
-  if (lead >= 0xE1 && lead <= 0xEF) return {3, 0x80, 0xBF, lead & 0x0Fu};
-  if (lead == 0xF0) return {4, 0x90, 0xBF, 0};
-  if (lead >= 0xF1 && lead <= 0xF3) return {4, 0x80, 0xBF, lead & 0x07u};
-  if (lead == 0xF4) return {4, 0x80, 0x8F, 4};
-  return {0, 0, 0, 0};
-}
-
 // The number of bytes of the sequence at `bytes` that are valid as the start
 // of a character, up to its full length, and that character's code point when
 // the whole sequence is there.
@@ -53,6 +30,18 @@ Prefix read_prefix(const unsigned char* bytes, std::size_t available) {
 }
 
 }  // namespace
+
+Lead read_lead(unsigned char lead) {
+  if (lead < 0x80) return {1, 0, 0, lead};
+  if (lead >= 0xC2 && lead <= 0xDF) return {2, 0x80, 0xBF, lead & 0x1Fu};
+  if (lead == 0xE0) return {3, 0xA0, 0xBF, 0};
+  if (lead == 0xED) return {3, 0x80, 0x9F, 0xD};
+  if (lead >= 0xE1 && lead <= 0xEF) return {3, 0x80, 0xBF, lead & 0x0Fu};
+  if (lead == 0xF0) return {4, 0x90, 0xBF, 0};
+  if (lead >= 0xF1 && lead <= 0xF3) return {4, 0x80, 0xBF, lead & 0x07u};
+  if (lead == 0xF4) return {4, 0x80, 0x8F, 4};
+  return {0, 0, 0, 0};
+}
 
 Decoded decode_first(std::string_view text) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());

@@ -19,6 +19,21 @@ struct Decoded {
 
 inline constexpr char32_t kReplacement = 0xFFFD;
 
+// What a byte promises as the first of a character's encoding: the
+// encoding's length and the range of its second byte (every later byte is a
+// plain continuation, 0x80 to 0xBF), and the bits it contributes to the code
+// point. Restricting the second byte is what refuses overlong forms (E0, F0),
+// surrogates (ED) and code points above U+10FFFF (F4). A length of 0: the byte
+// cannot start a character.
+struct Lead {
+  std::size_t length;
+  unsigned char second_min;
+  unsigned char second_max;
+  char32_t payload;
+};
+
+Lead read_lead(unsigned char byte);
+
 // Decodes the character at the start of `text`, which must not be empty. A
 // byte that does not begin a well-formed sequence decodes as U+FFFD of length 1.
 Decoded decode_first(std::string_view text);
