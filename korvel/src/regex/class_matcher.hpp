@@ -21,6 +21,9 @@ class ClassMatcher {
     return matches_above_ascii(c);
   }
 
+  // Bit c of word c / 64: whether the ASCII character c matches.
+  const std::array<std::uint64_t, 2>& ascii() const { return ascii_; }
+
  private:
   bool matches_above_ascii(char32_t c) const;
 

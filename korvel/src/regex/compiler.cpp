@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "regex/shortcuts.hpp"
 #include "regex/size_limit.hpp"
 #include "text/utf8.hpp"
 
@@ -54,21 +55,31 @@ bool collect_prefix(const Hir& hir, std::string& prefix) {
   }
 }
 
+// Appends the instructions of a pattern to `insts`; reversed, they match the
+// pattern's texts read right to left.
 class Emitter {
  public:
-  explicit Emitter(Program& program) : program_(program) {}
+  Emitter(std::vector<Inst>& insts, bool reversed) : insts_(insts), reversed_(reversed) {}
 
   void emit(const Hir& hir) {
     switch (hir.kind) {
       case Kind::kEmpty: return;
       case Kind::kLiteral:
-        for (const char32_t c : hir.text) add(Op::kChar, c);
+        if (reversed_) {
+          for (auto c = hir.text.rbegin(); c != hir.text.rend(); ++c) add(Op::kChar, *c);
+        } else {
+          for (const char32_t c : hir.text) add(Op::kChar, c);
+        }
         return;
       case Kind::kClass: add(Op::kClass, hir.set); return;
-      case Kind::kLook: program_.insts[add(Op::kLook, 0)].look = hir.look; return;
+      case Kind::kLook: insts_[add(Op::kLook, 0)].look = hir.look; return;
       case Kind::kCapture: emit(hir.subs[0]); return;
       case Kind::kConcat:
-        for (const Hir& sub : hir.subs) emit(sub);
+        if (reversed_) {
+          for (auto sub = hir.subs.rbegin(); sub != hir.subs.rend(); ++sub) emit(*sub);
+        } else {
+          for (const Hir& sub : hir.subs) emit(sub);
+        }
         return;
       case Kind::kAlternation: emit_alternation(hir); return;
       case Kind::kRepetition: emit_repetition(hir); return;
@@ -78,10 +89,10 @@ class Emitter {
   void finish() { add(Op::kMatch, 0); }
 
  private:
-  std::uint32_t pc() const { return static_cast<std::uint32_t>(program_.insts.size()); }
+  std::uint32_t pc() const { return static_cast<std::uint32_t>(insts_.size()); }
 
   std::uint32_t add(Op op, std::uint32_t arg) {
-    program_.insts.push_back({op, hir::Look::kStart, pc() + 1, arg});
+    insts_.push_back({op, hir::Look::kStart, pc() + 1, arg});
     return pc() - 1;
   }
 
@@ -91,10 +102,10 @@ class Emitter {
       const std::uint32_t split = add(Op::kSplit, 0);
       emit(hir.subs[i]);
       jumps.push_back(add(Op::kJump, 0));
-      program_.insts[split].arg = pc();
+      insts_[split].arg = pc();
     }
     emit(hir.subs.back());
-    for (const std::uint32_t jump : jumps) program_.insts[jump].out = pc();
+    for (const std::uint32_t jump : jumps) insts_[jump].out = pc();
   }
 
   void emit_repetition(const Hir& hir) {
@@ -108,14 +119,14 @@ class Emitter {
       if (hir.min > 0) {
         // Loop back into the last copy, or go on.
         const std::uint32_t split = add(Op::kSplit, 0);
-        program_.insts[split].out = last_copy;
-        program_.insts[split].arg = pc();
+        insts_[split].out = last_copy;
+        insts_[split].arg = pc();
         return;
       }
       const std::uint32_t loop = add(Op::kSplit, 0);
       emit(sub);
-      program_.insts[add(Op::kJump, 0)].out = loop;
-      program_.insts[loop].arg = pc();
+      insts_[add(Op::kJump, 0)].out = loop;
+      insts_[loop].arg = pc();
       return;
     }
     std::vector<std::uint32_t> exits;
@@ -123,10 +134,11 @@ class Emitter {
       exits.push_back(add(Op::kSplit, 0));
       emit(sub);
     }
-    for (const std::uint32_t exit : exits) program_.insts[exit].arg = pc();
+    for (const std::uint32_t exit : exits) insts_[exit].arg = pc();
   }
 
-  Program& program_;
+  std::vector<Inst>& insts_;
+  bool reversed_;
 };
 
 }  // namespace
@@ -134,15 +146,28 @@ class Emitter {
 std::optional<Program> compile(hir::Translation translation) {
   if (!within_size_limit(translation)) return std::nullopt;
   Program program;
-  Emitter emitter(program);
+  Emitter emitter(program.insts, false);
   emitter.emit(translation.root);
   emitter.finish();
   program.anchored_start = is_anchored_start(translation.root);
   collect_prefix(translation.root, program.prefix);
+  add_shortcuts(translation.root, program);
   program.sets = std::move(translation.sets);
   program.matchers.reserve(program.sets.size());
   for (const CodePointSet& set : program.sets) program.matchers.emplace_back(set.ranges());
   return program;
+}
+
+Fragment compile_fragment(std::span<const Hir* const> sequence, bool reversed) {
+  Fragment fragment;
+  Emitter emitter(fragment.insts, reversed);
+  if (reversed) {
+    for (auto hir = sequence.rbegin(); hir != sequence.rend(); ++hir) emitter.emit(**hir);
+  } else {
+    for (const Hir* hir : sequence) emitter.emit(*hir);
+  }
+  emitter.finish();
+  return fragment;
 }
 
 }  // namespace korvel::regex

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,6 +30,22 @@ struct Inst {
   std::uint32_t arg;
 };
 
+// Instructions for a part of a pattern, or for all of it read right to left,
+// that a search runs apart from the whole program; they read the classes of
+// the program that holds them and start at the first instruction.
+struct Fragment {
+  std::vector<Inst> insts;
+};
+
+// A literal that every match contains, and the parts of the pattern on
+// either side of it: `before` reads right to left from the literal's start,
+// `after` left to right from its end.
+struct InnerLiteral {
+  std::string text;
+  Fragment before;
+  Fragment after;
+};
+
 struct Program {
   std::vector<Inst> insts;
   std::uint32_t start = 0;
@@ -39,6 +56,11 @@ struct Program {
   bool anchored_start = false;
   // Every match starts with these bytes.
   std::string prefix;
+  // Every match ends at the end of the text; `reversed` is then the whole
+  // pattern read right to left.
+  bool anchored_end = false;
+  Fragment reversed;
+  std::optional<InnerLiteral> inner;
 
   Program() = default;
   Program(const Program&) = delete;

@@ -4,8 +4,8 @@
 
 #include "regex/compiler.hpp"
 #include "regex/parser.hpp"
-#include "regex/pike_vm.hpp"
 #include "regex/program.hpp"
+#include "regex/search.hpp"
 #include "regex/size_limit.hpp"
 #include "regex/translator.hpp"
 
@@ -21,14 +21,14 @@ Expected<Regex, std::string> Regex::compile(std::string_view pattern) {
     return Unexpected("Compiled regex exceeds size limit of " + std::to_string(kSizeLimit) +
                       " bytes.");
   }
-  return Regex(std::make_unique<const Program>(std::move(*program)));
+  return Regex(std::make_unique<const Searcher>(std::move(*program)));
 }
 
-Regex::Regex(std::unique_ptr<const Program> program) : program_(std::move(program)) {}
+Regex::Regex(std::unique_ptr<const Searcher> searcher) : searcher_(std::move(searcher)) {}
 Regex::Regex(Regex&&) noexcept = default;
 Regex& Regex::operator=(Regex&&) noexcept = default;
 Regex::~Regex() = default;
 
-bool Regex::is_match(std::string_view text) const { return pike_vm_is_match(*program_, text); }
+bool Regex::is_match(std::string_view text) const { return searcher_->is_match(text); }
 
 }  // namespace korvel::regex

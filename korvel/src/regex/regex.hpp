@@ -16,7 +16,7 @@
 
 namespace korvel::regex {
 
-struct Program;
+class Searcher;
 
 class Regex {
  public:
@@ -33,9 +33,9 @@ class Regex {
   bool is_match(std::string_view text) const;
 
  private:
-  explicit Regex(std::unique_ptr<const Program> program);
+  explicit Regex(std::unique_ptr<const Searcher> searcher);
 
-  std::unique_ptr<const Program> program_;
+  std::unique_ptr<const Searcher> searcher_;
 };
 
 }  // namespace korvel::regex
