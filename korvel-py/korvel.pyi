@@ -22,7 +22,7 @@ _JsonInput: TypeAlias = (
     | Mapping[str, _JsonInput]
 )
 
-# The data the methods return: always new objects of these types.
+# The data the methods return; lists and dicts are always new objects.
 _Json: TypeAlias = None | bool | int | float | str | list[_Json] | dict[str, _Json]
 
 # Bindings must be a dict; its values are _JsonInput. A dict's value type is

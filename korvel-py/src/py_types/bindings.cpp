@@ -1,6 +1,7 @@
 #include "py_types/bindings.hpp"
 
 #include "errors.hpp"
+#include "korvel/var-inl.hpp"
 #include "py_text.hpp"
 
 namespace korvel::py {
@@ -51,6 +52,16 @@ std::optional<Bindings<PyJsonValue>> read_bindings(Borrowed bindings) {
   std::optional<Bindings<PyJsonValue>> read = read_dict(bindings);
   if (!read) wrap_argument_error("bindings");
   return read;
+}
+
+Expected<const PyJsonView*, VarAccessError> access_in_place(PyObject* bindings,
+                                                            std::span<const VarName> names,
+                                                            const PathKeys& keys) {
+  PyObject* bound = PyDict_GetItemWithError(bindings, keys.key(0));
+  if (bound == nullptr) {
+    return Unexpected(VarAccessError(VarAccessError::VariableNotFound{names.front().name}));
+  }
+  return VarAccess::access_names(names, PyJsonView::of(bound), /*first_done=*/true, keys);
 }
 
 Env<PyJsonValue> make_env(Bindings<PyJsonValue> bindings) {

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <optional>
+#include <span>
 
 #include "korvel/env.hpp"
 #include "py_ref.hpp"
 #include "py_types/jsonobj.hpp"
+#include "py_types/jsonview.hpp"
+#include "py_types/path_keys.hpp"
 
 namespace korvel::py {
 
@@ -20,5 +23,13 @@ std::optional<Bindings<PyJsonValue>> read_bindings(Borrowed bindings);
 
 // An Env over `bindings`, which it takes over, with the default function table.
 Env<PyJsonValue> make_env(Bindings<PyJsonValue> bindings);
+
+// The value that `names` designates in a dict of plain bindings
+// (is_plain_bindings), read in place as VarAccess::access_from_bindings
+// reads an Env: the first step names a binding, the others are walked in it.
+// `keys` holds the steps' keys.
+Expected<const PyJsonView*, VarAccessError> access_in_place(PyObject* bindings,
+                                                            std::span<const VarName> names,
+                                                            const PathKeys& keys);
 
 }  // namespace korvel::py

@@ -3,6 +3,7 @@
 
 #include "korvel/var.hpp"
 
+#include <type_traits>
 #include <utility>
 
 #include "args.hpp"
@@ -13,13 +14,27 @@
 #include "py_types/bindings.hpp"
 #include "py_types/class_types.hpp"
 #include "py_types/jsonobj.hpp"
+#include "py_types/jsonview.hpp"
+#include "py_types/path_keys.hpp"
+#include "py_types/plain_data.hpp"
+#include "py_types/view_to_python.hpp"
 
 namespace korvel::py {
 namespace {
 
+// A path with a ready key for each of its steps; equal by the path alone.
+struct CompiledPath {
+  explicit CompiledPath(VarAccess parsed) : path(std::move(parsed)), keys(path) {}
+
+  VarAccess path;
+  PathKeys keys;
+
+  friend bool operator==(const CompiledPath& a, const CompiledPath& b) { return a.path == b.path; }
+};
+
 struct PyVarAccess {
   PyObject ob_base;
-  VarAccess data;
+  CompiledPath data;
 
   static constexpr const char* kName = "VarAccess";
   static PyTypeObject* type() { return var_access_type(); }
@@ -49,34 +64,67 @@ PyObject* var_access_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
       raise_message(PyExc_ValueError, to_string(parsed.error()));
       return nullptr;
     }
-    return new_instance<PyVarAccess>(type, std::move(*parsed));
+    return new_instance<PyVarAccess>(type, CompiledPath(std::move(*parsed)));
   });
+}
+
+// Each method reads plain data where it lies (plain_data.hpp) and converts
+// anything else into a PyJsonValue first.
+
+// The value found, copied into new Python objects, or the access error raised.
+template <class V>
+PyObject* found_to_python(Expected<const V*, VarAccessError> found) {
+  if (!found) {
+    raise_access_error(std::move(found).error());
+    return nullptr;
+  }
+  if constexpr (std::is_same_v<V, PyJsonView>) {
+    return view_to_python(**found).release();
+  } else {
+    return (*found)->into_pyobject().release();
+  }
 }
 
 constexpr const char* kAccessNames[] = {"value"};
 constexpr Signature kAccessSignature{"VarAccess.access()", kAccessNames, 1, 1};
 
 PyObject* var_access_access(const PyVarAccess& path, std::span<PyObject* const> arguments) {
+  const std::span<const VarName> names(path.data.path.names());
+  {
+    const CollectorPause pause;
+    if (is_plain_data(arguments[0])) {
+      return found_to_python(VarAccess::access_names(names, PyJsonView::of(arguments[0]),
+                                                     /*first_done=*/false, path.data.keys));
+    }
+  }
   const std::optional<PyJsonValue> root = json_argument(arguments[0], "value");
   if (!root) return nullptr;
-  auto found = VarAccess::access_names(std::span(path.data.names()), *root, /*first_done=*/false);
-  if (!found) {
-    raise_access_error(std::move(found).error());
-    return nullptr;
-  }
-  return (*found)->into_pyobject().release();
+  return found_to_python(VarAccess::access_names(names, *root, /*first_done=*/false));
 }
 
 constexpr const char* kReplaceNames[] = {"value", "replacement"};
 constexpr Signature kReplaceSignature{"VarAccess.replace()", kReplaceNames, 2, 2};
 
 PyObject* var_access_replace(const PyVarAccess& path, std::span<PyObject* const> arguments) {
+  {
+    const CollectorPause pause;
+    if (is_plain_data(arguments[0]) && is_plain_data(arguments[1])) {
+      // Nothing is changed: the copy is built with the replacement in place.
+      const PyJsonView& root = PyJsonView::of(arguments[0]);
+      auto target = path.data.path.replace_target(root, path.data.keys);
+      if (!target) {
+        raise_access_error(std::move(target).error());
+        return nullptr;
+      }
+      return replaced_to_python(root, path.data.path, PyJsonView::of(arguments[1])).release();
+    }
+  }
   // All work is done on these copies; the caller's objects never change.
   std::optional<PyJsonValue> root = json_argument(arguments[0], "value");
   if (!root) return nullptr;
   std::optional<PyJsonValue> replacement = json_argument(arguments[1], "replacement");
   if (!replacement) return nullptr;
-  auto replaced = path.data.replace(*root, std::move(*replacement));
+  auto replaced = path.data.path.replace(*root, std::move(*replacement));
   if (!replaced) {
     raise_access_error(std::move(replaced).error());
     return nullptr;
@@ -90,10 +138,17 @@ constexpr Signature kAccessFromBindingsSignature{"VarAccess.access_from_bindings
 
 PyObject* var_access_access_from_bindings(const PyVarAccess& path,
                                           std::span<PyObject* const> arguments) {
+  const std::span<const VarName> names(path.data.path.names());
+  {
+    const CollectorPause pause;
+    if (is_plain_bindings(arguments[0])) {
+      return found_to_python(access_in_place(arguments[0], names, path.data.keys));
+    }
+  }
   std::optional<Bindings<PyJsonValue>> bindings = read_bindings(Borrowed(arguments[0]));
   if (!bindings) return nullptr;
   const Env<PyJsonValue> env = make_env(std::move(*bindings));
-  auto found = VarAccess::access_from_bindings(std::span(path.data.names()), env);
+  auto found = VarAccess::access_from_bindings(names, env);
   if (!found) {
     raise_access_error(std::move(found).error());
     return nullptr;
@@ -109,7 +164,7 @@ Py_hash_t var_access_hash(PyObject* self) {
       return -1;
     }
     // -1 is the slot's error value.
-    const auto hash = static_cast<Py_hash_t>(path->data.hash());
+    const auto hash = static_cast<Py_hash_t>(path->data.path.hash());
     return hash == -1 ? -2 : hash;
   });
 }

@@ -108,7 +108,7 @@ Expected<const V*, VarAccessError> VarAccess::access_names(std::span<const VarNa
 template <JsonView V, class MemberLookup>
 Expected<const V*, VarAccessError> VarAccess::access_names(std::span<const VarName> names,
                                                            const V& root, bool first_done,
-                                                           MemberLookup member) {
+                                                           const MemberLookup& member) {
   return var_detail::walk(names, root, first_done, /*show_found=*/true, member);
 }
 
@@ -135,7 +135,7 @@ Expected<V, VarAccessError> VarAccess::replace(V& root, V replacement) const {
 
 template <JsonView V, class MemberLookup>
 Expected<const V*, VarAccessError> VarAccess::replace_target(const V& root,
-                                                             MemberLookup member) const {
+                                                             const MemberLookup& member) const {
   return var_detail::walk(std::span<const VarName>(names_), root, /*first_done=*/false,
                           /*show_found=*/false, member);
 }

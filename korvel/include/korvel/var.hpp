@@ -54,7 +54,7 @@ class VarAccess {
   template <JsonView V, class MemberLookup>
   static Expected<const V*, VarAccessError> access_names(std::span<const VarName> names,
                                                          const V& root, bool first_done,
-                                                         MemberLookup member);
+                                                         const MemberLookup& member);
 
   // Resolves the path against the bindings of `env`: a reference into a
   // binding, or the owned null value for an empty path.
@@ -73,7 +73,8 @@ class VarAccess {
   // swap out, or the error it would report. Members are found as by
   // access_names with a MemberLookup.
   template <JsonView V, class MemberLookup>
-  Expected<const V*, VarAccessError> replace_target(const V& root, MemberLookup member) const;
+  Expected<const V*, VarAccessError> replace_target(const V& root,
+                                                    const MemberLookup& member) const;
 
   // A hash that is the same in every process and run, and alike for equal
   // paths: SipHash-1-3 under the key (0, 0) over the number of segments, then
