@@ -1,5 +1,8 @@
 // Exp: an expression compiled once and evaluated any number of times.
 
+#include <string>
+#include <vector>
+
 #include "args.hpp"
 #include "errors.hpp"
 #include "korvel/compiled_exp.hpp"
@@ -9,14 +12,32 @@
 #include "py_types/bindings.hpp"
 #include "py_types/class_types.hpp"
 #include "py_types/jsonobj.hpp"
+#include "py_types/path_keys.hpp"
+#include "py_types/plain_data.hpp"
 #include "py_types/value_to_python.hpp"
 
 namespace korvel::py {
 namespace {
 
+// A compiled expression with ready keys for the steps of every variable it
+// reads; equal by the expression alone.
+struct CompiledExpression {
+  explicit CompiledExpression(Exp tree) : exp(std::move(tree)) {
+    keys.reserve(exp.variables().size());
+    for (const VarAccess* path : exp.variables()) keys.emplace_back(*path);
+  }
+
+  CompiledExp exp;             // its tree owns all its text
+  std::vector<PathKeys> keys;  // by the slot of the read
+
+  friend bool operator==(const CompiledExpression& a, const CompiledExpression& b) {
+    return a.exp == b.exp;
+  }
+};
+
 struct PyExp {
   PyObject ob_base;
-  CompiledExp data;  // its tree owns all its text
+  CompiledExpression data;
 
   static constexpr const char* kName = "Exp";
   static PyTypeObject* type() { return exp_type(); }
@@ -36,25 +57,55 @@ PyObject* exp_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
       PyKorvelError(parsed.error()).raise();
       return nullptr;
     }
-    return new_instance<PyExp>(type, CompiledExp(std::move(*parsed).into_owned()));
+    return new_instance<PyExp>(type, CompiledExpression(std::move(*parsed).into_owned()));
   });
 }
 
 constexpr const char* kEvalNames[] = {"bindings"};
 constexpr Signature kEvalSignature{"Exp.eval()", kEvalNames, 0, 1};
 
-PyObject* exp_eval(const PyExp& exp, std::span<PyObject* const> arguments) {
-  std::optional<Bindings<PyJsonValue>> bindings = read_bindings(Borrowed(arguments[0]));
-  if (!bindings) return nullptr;
-
-  const Env<PyJsonValue> env = make_env(std::move(*bindings));
-  interpreter::EvalResult value = interpreter::eval(exp.data, env);
-  if (!value) {
-    PyKorvelError(std::move(value).error()).raise();
+// The result as new Python objects, or the evaluation's error raised. The
+// result may borrow from the tree and the bindings, which outlive it.
+PyObject* result_to_python(interpreter::EvalResult result) {
+  if (!result) {
+    PyKorvelError(std::move(result).error()).raise();
     return nullptr;
   }
-  // The result may borrow from the tree and the bindings, which outlive it.
-  return value_to_python(value->get()).release();
+  return value_to_python(result->get()).release();
+}
+
+// Plain bindings are read where they lie (plain_data.hpp): each variable is
+// looked up in the dict with its ready keys.
+PyObject* eval_in_place(const CompiledExpression& exp, PyObject* bindings) {
+  auto read = [&](std::size_t slot, const VarAccess& path) -> Expected<Value, EvalError> {
+    auto found = access_in_place(bindings, path.names(), exp.keys[slot]);
+    if (!found) return Unexpected(EvalError(std::move(found).error()));
+    // Every value of plain data converts.
+    Expected<Value, std::string> value = Value::from_json_object_ref(**found);
+    if (!value) {
+      return Unexpected(
+          EvalError(VarAccessError(VarAccessError::ConversionError{std::move(value).error()})));
+    }
+    return std::move(*value);
+  };
+  return result_to_python(
+      interpreter::eval(exp.exp, default_vtable(), interpreter::SlotReader(read)));
+}
+
+// Any other bindings are converted into PyJsonValue first.
+PyObject* eval_copied(const CompiledExpression& exp, PyObject* argument) {
+  std::optional<Bindings<PyJsonValue>> bindings = read_bindings(Borrowed(argument));
+  if (!bindings) return nullptr;
+  const Env<PyJsonValue> env = make_env(std::move(*bindings));
+  return result_to_python(interpreter::eval(exp.exp, env));
+}
+
+PyObject* exp_eval(const PyExp& exp, std::span<PyObject* const> arguments) {
+  {
+    const CollectorPause pause;
+    if (is_plain_bindings(arguments[0])) return eval_in_place(exp.data, arguments[0]);
+  }
+  return eval_copied(exp.data, arguments[0]);
 }
 
 PyMethodDef exp_methods[] = {
