@@ -1,22 +1,20 @@
 #include "py_types/plain_data.hpp"
 
-#include <array>
 #include <cstddef>
-#include <memory_resource>
-#include <vector>
 
+#include "inline_stack.hpp"
 #include "py_types/nesting.hpp"
 
 namespace korvel::py {
 namespace {
 
-bool is_plain_container(PyObject* value) {
+inline bool is_plain_container(PyObject* value) {
   return PyDict_CheckExact(value) || PyList_CheckExact(value) || PyTuple_CheckExact(value);
 }
 
 // A str that has a UTF-8 form; the interpreter keeps the form it makes here
 // for every later read.
-bool has_utf8(PyObject* str) {
+inline bool has_utf8(PyObject* str) {
   if (PyUnicode_IS_ASCII(str)) return true;
   if (PyUnicode_AsUTF8AndSize(str, nullptr) != nullptr) return true;
   PyErr_Clear();
@@ -43,7 +41,7 @@ bool int_converts(PyObject* number) {
   return true;
 }
 
-bool is_plain_leaf(PyObject* value) {
+inline bool is_plain_leaf(PyObject* value) {
   if (value == Py_None || PyBool_Check(value) || PyFloat_CheckExact(value)) return true;
   if (PyUnicode_CheckExact(value)) return has_utf8(value);
   if (PyLong_CheckExact(value)) return int_converts(value);
@@ -53,7 +51,7 @@ bool is_plain_leaf(PyObject* value) {
 // The check of one value, with a stack of the containers being looked at.
 class PlainCheck {
  public:
-  PlainCheck() { frames_.reserve(kInlineFrames); }
+  PlainCheck() = default;
   PlainCheck(const PlainCheck&) = delete;
   PlainCheck& operator=(const PlainCheck&) = delete;
   ~PlainCheck() { leave_all(); }
@@ -105,7 +103,7 @@ class PlainCheck {
       return false;
     }
     try {
-      frames_.push_back(Frame{container, 0});
+      frames_.emplace(Frame{container, 0});
     } catch (...) {
       leave_nesting();
       throw;
@@ -114,7 +112,7 @@ class PlainCheck {
   }
 
   void leave() {
-    frames_.pop_back();
+    frames_.pop();
     leave_nesting();
   }
 
@@ -122,9 +120,7 @@ class PlainCheck {
     while (!frames_.empty()) leave();
   }
 
-  std::array<std::byte, kInlineFrames * sizeof(Frame)> arena_;
-  std::pmr::monotonic_buffer_resource memory_{arena_.data(), arena_.size()};
-  std::pmr::vector<Frame> frames_{&memory_};
+  InlineStack<Frame, kInlineFrames> frames_;
 };
 
 }  // namespace

@@ -3,11 +3,9 @@
 // every container entered keeps the nesting rule.
 #pragma once
 
-#include <array>
 #include <cstddef>
-#include <memory_resource>
-#include <vector>
 
+#include "inline_stack.hpp"
 #include "korvel/internal_stop.hpp"
 #include "py_ref.hpp"
 #include "py_types/nesting.hpp"
@@ -33,7 +31,7 @@ class PythonBuilder {
  public:
   using Node = typename Source::Node;
 
-  explicit PythonBuilder(const Source& source) : source_(source) { frames_.reserve(kInlineFrames); }
+  explicit PythonBuilder(const Source& source) : source_(source) {}
   PythonBuilder(const PythonBuilder&) = delete;
   PythonBuilder& operator=(const PythonBuilder&) = delete;
   ~PythonBuilder() {
@@ -94,7 +92,7 @@ class PythonBuilder {
     }
     // Entered before it is pushed: pop() leaves for every frame.
     try {
-      frames_.push_back(
+      frames_.emplace(
           Frame{std::move(container), node, source_.begin(node), {}, 0, shape == Shape::kDict});
     } catch (...) {
       leave_nesting();
@@ -119,19 +117,19 @@ class PythonBuilder {
   }
 
   void pop() {
-    frames_.pop_back();
+    frames_.pop();
     leave_nesting();
   }
 
   const Source& source_;
-  std::array<std::byte, kInlineFrames * sizeof(Frame)> arena_;
-  std::pmr::monotonic_buffer_resource memory_{arena_.data(), arena_.size()};
-  std::pmr::vector<Frame> frames_{&memory_};
+  InlineStack<Frame, kInlineFrames> frames_;
 };
 
 // The object for `root` of `source`'s tree, or null with the exception set.
 template <class Source>
 Ref build_python(const Source& source, typename Source::Node root) {
+  // Most results are single values, which need no builder.
+  if (source.shape(root) == Shape::kLeaf) return source.leaf(root);
   return PythonBuilder<Source>(source).build(root);
 }
 
