@@ -54,6 +54,15 @@ Object Object::from_entries(std::vector<ObjectEntry> entries) {
     object.entries_ = std::move(entries);
     return object;
   }
+  // Or strictly descending (a source kept in reverse order): with no two keys
+  // equal, reversing sorts them.
+  if (std::adjacent_find(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return !entry_less(b, a);
+      }) == entries.end()) {
+    std::reverse(entries.begin(), entries.end());
+    object.entries_ = std::move(entries);
+    return object;
+  }
   // Stable, so that equal keys keep their given order and the last one of
   // each run is the one to keep.
   std::stable_sort(entries.begin(), entries.end(), entry_less);

@@ -112,6 +112,9 @@ TEST(ValueTest, FromEntriesSortsOnceAndKeepsTheLastOfEachKey) {
        "B=Int(2),a=Int(3),ab=Int(5),b=Int(1),\xc3\xa9=Int(4),"},
       {entries({{"k", 1}, {"a", 2}, {"k", 3}, {"k", 4}, {"a", 5}}), "a=Int(5),k=Int(4),"},
       {entries({{"a", 1}, {"a", 2}}), "a=Int(2),"},
+      {entries({{"c", 1}, {"b", 2}, {"a", 3}}), "a=Int(3),b=Int(2),c=Int(1),"},
+      // Descending, but with a key given twice: the later one stays.
+      {entries({{"c", 1}, {"b", 2}, {"b", 3}, {"a", 4}}), "a=Int(4),b=Int(3),c=Int(1),"},
   };
   for (const auto& [given, expected] : cases) {
     EXPECT_EQ(keys_and_values(Object::from_entries(given)), expected);
