@@ -32,6 +32,22 @@ class Json {
   Json(ArrayType a) : rep_(std::move(a)) {}      // NOLINT
   Json(ObjectType o) : rep_(std::move(o)) {}     // NOLINT
 
+  // Copies recurse, which the tests' small data allows; releasing does not,
+  // so that the tests can build data of any depth.
+  Json(const Json&) = default;
+  Json(Json&&) noexcept = default;
+  Json& operator=(const Json&) = default;
+  Json& operator=(Json&&) noexcept = default;
+  ~Json() {
+    std::vector<Json> pending;
+    detach_children(pending);
+    while (!pending.empty()) {
+      Json value = std::move(pending.back());
+      pending.pop_back();
+      value.detach_children(pending);
+    }
+  }
+
   static Json array(std::initializer_list<Json> items) { return Json(ArrayType(items)); }
   static Json object(std::initializer_list<std::pair<std::string, Json>> members) {
     return Json(ObjectType(members));
@@ -76,6 +92,27 @@ class Json {
   std::optional<bool> as_bool() const { return get<bool>(); }
 
  private:
+  bool has_children() const {
+    if (const ArrayType* a = as_array()) return !a->empty();
+    if (const ObjectType* o = as_object()) return !o->empty();
+    return false;
+  }
+
+  // Moves the children that have children of their own onto `pending`,
+  // leaving this value without any.
+  void detach_children(std::vector<Json>& pending) {
+    const auto detach = [&pending](Json& child) {
+      if (child.has_children()) pending.push_back(std::move(child));
+    };
+    if (ArrayType* a = std::get_if<ArrayType>(&rep_)) {
+      for (Json& child : *a) detach(child);
+      a->clear();
+    } else if (ObjectType* o = std::get_if<ObjectType>(&rep_)) {
+      for (auto& member : *o) detach(member.second);
+      o->clear();
+    }
+  }
+
   template <class T>
   std::optional<T> get() const {
     if (auto p = std::get_if<T>(&rep_)) return *p;
@@ -93,5 +130,25 @@ class Json {
 };
 
 static_assert(MutableJsonLike<Json>);
+
+// Arrays and objects in turn, `depth` levels deep around `bottom`: level i,
+// counted from the bottom, is [the level below, UInt i] when i is even and
+// {"k": the level below} when it is odd.
+inline Json deep_json(std::size_t depth, Json bottom) {
+  Json value = std::move(bottom);
+  for (std::size_t i = 0; i < depth; ++i) {
+    if (i % 2 == 0) {
+      Json::ArrayType items;
+      items.push_back(std::move(value));
+      items.emplace_back(Json::UInt{i});
+      value = Json(std::move(items));
+    } else {
+      Json::ObjectType members;
+      members.emplace_back("k", std::move(value));
+      value = Json(std::move(members));
+    }
+  }
+  return value;
+}
 
 }  // namespace korvel::testing

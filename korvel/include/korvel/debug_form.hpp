@@ -5,8 +5,11 @@
 // values, and the pieces that both use.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "korvel/internal_stop.hpp"
 #include "korvel/json_like.hpp"
@@ -22,10 +25,11 @@ void write_debug_float(std::string& out, double x);
 // printable or that extend a grapheme cluster.
 void write_debug_quoted(std::string& out, std::string_view text);
 
-// A bound value: an unsigned integer shows as UInt, a signed one as Int, and
-// object members in the value's own order.
+namespace debug_form_detail {
+
+// The debug form of a bound value that is no array or object.
 template <JsonView V>
-void write_debug(std::string& out, const V& value) {
+void write_scalar(std::string& out, const V& value) {
   if (value.is_null()) {
     out.append("Null");
   } else if (const auto b = value.as_bool()) {
@@ -42,28 +46,59 @@ void write_debug(std::string& out, const V& value) {
     out.append("String(");
     write_debug_quoted(out, *s);
     out.append(")");
-  } else if (const auto* array = value.as_array()) {
-    out.append("Array([");
-    const char* separator = "";
-    for (const V& item : *array) {
-      out.append(separator);
-      write_debug(out, item);
-      separator = ", ";
-    }
-    out.append("])");
-  } else if (const auto* object = value.as_object()) {
-    out.append("Object({");
-    const char* separator = "";
-    for (const auto& [key, member] : *object) {
-      out.append(separator);
-      write_debug_quoted(out, key);
-      out.append(": ");
-      write_debug(out, member);
-      separator = ", ";
-    }
-    out.append("})");
   } else {
     internal_stop("A bound value of no known kind has no debug form");
+  }
+}
+
+}  // namespace debug_form_detail
+
+// A bound value: an unsigned integer shows as UInt, a signed one as Int, and
+// object members in the value's own order. Nested arrays and objects are
+// written from a stack of their own, so any depth fits the call stack.
+template <JsonView V>
+void write_debug(std::string& out, const V& value) {
+  using Members = typename V::ObjectType;
+  using MemberIterator = decltype(std::declval<const Members&>().begin());
+  // An array or object being written, with the position of its next element.
+  struct Open {
+    const typename V::ArrayType* items;  // null for an object
+    std::size_t next;
+    MemberIterator member;
+    MemberIterator end;
+
+    bool done() const { return items ? next == items->size() : member == end; }
+  };
+  std::vector<Open> open;
+  // Writes `v`, or the opening of a container, whose elements are left to the loop.
+  const auto start = [&](const V& v) {
+    if (const auto* items = v.as_array()) {
+      out.append("Array([");
+      open.push_back(Open{items, 0, {}, {}});
+    } else if (const auto* members = v.as_object()) {
+      out.append("Object({");
+      open.push_back(Open{nullptr, 0, members->begin(), members->end()});
+    } else {
+      debug_form_detail::write_scalar(out, v);
+    }
+  };
+  start(value);
+  while (!open.empty()) {
+    Open& top = open.back();
+    if (top.done()) {
+      out.append(top.items ? "])" : "})");
+      open.pop_back();
+      continue;
+    }
+    if (top.next++ > 0) out.append(", ");
+    if (top.items) {
+      start((*top.items)[top.next - 1]);
+    } else {
+      const auto& [key, member] = *top.member++;
+      write_debug_quoted(out, key);
+      out.append(": ");
+      start(member);
+    }
   }
 }
 

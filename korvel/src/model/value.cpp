@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "korvel/debug_form.hpp"
+#include "korvel/internal_stop.hpp"
+#include "text/nested_writer.hpp"
 
 namespace korvel {
 
@@ -313,48 +315,43 @@ void Value::release_elements(int depth, std::vector<Value>& pending) {
 
 // --- Debug form -------------------------------------------------------------
 
-void write_debug(std::string& out, const Value& value) {
-  switch (value.tag()) {
-    case Value::kInt:
-      out.append("Int(").append(std::to_string(*value.get_if<std::int64_t>())).push_back(')');
-      break;
-    case Value::kFloat:
-      out.append("Float(");
-      write_debug_float(out, *value.get_if<double>());
-      out.push_back(')');
-      break;
-    case Value::kBool: out.append(*value.get_if<bool>() ? "Bool(true)" : "Bool(false)"); break;
-    case Value::kString:
-      out.append("String(");
-      write_debug_quoted(out, value.get_if<Text>()->view());
-      out.push_back(')');
-      break;
-    case Value::kArray: {
-      out.append("Array([");
-      const char* separator = "";
-      for (const Value& element : *value.get_if<Array>()) {
-        out.append(separator);
-        write_debug(out, element);
-        separator = ", ";
-      }
-      out.append("])");
-      break;
+namespace {
+
+struct DebugForm {
+  static void write_scalar(std::string& out, const Value& value, bool /*nested*/) {
+    switch (value.tag()) {
+      case Value::kInt:
+        out.append("Int(").append(std::to_string(*value.get_if<std::int64_t>())).push_back(')');
+        break;
+      case Value::kFloat:
+        out.append("Float(");
+        write_debug_float(out, *value.get_if<double>());
+        out.push_back(')');
+        break;
+      case Value::kBool: out.append(*value.get_if<bool>() ? "Bool(true)" : "Bool(false)"); break;
+      case Value::kString:
+        out.append("String(");
+        write_debug_quoted(out, value.get_if<Text>()->view());
+        out.push_back(')');
+        break;
+      case Value::kNull: out.append("Null"); break;
+      default: internal_stop("A container is no scalar");
     }
-    case Value::kObject: {
-      out.append("Object({");
-      const char* separator = "";
-      for (const ObjectEntry& entry : *value.get_if<Object>()) {
-        out.append(separator);
-        write_debug_quoted(out, entry.key);
-        out.append(": ");
-        write_debug(out, entry.value);
-        separator = ", ";
-      }
-      out.append("})");
-      break;
-    }
-    case Value::kNull: out.append("Null"); break;
   }
-}
+  static void open(std::string& out, const Value& container) {
+    out.append(container.tag() == Value::kArray ? "Array([" : "Object({");
+  }
+  static void close(std::string& out, const Value& container) {
+    out.append(container.tag() == Value::kArray ? "])" : "})");
+  }
+  static void write_key(std::string& out, std::string_view key) {
+    write_debug_quoted(out, key);
+    out.append(": ");
+  }
+};
+
+}  // namespace
+
+void write_debug(std::string& out, const Value& value) { write_nested<DebugForm>(out, value); }
 
 }  // namespace korvel

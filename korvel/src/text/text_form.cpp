@@ -2,13 +2,15 @@
 
 #include <charconv>
 
+#include "korvel/internal_stop.hpp"
 #include "text/float_format.hpp"
 #include "text/json_escape.hpp"
+#include "text/nested_writer.hpp"
 
 namespace korvel {
 namespace {
 
-void write_int(std::string& out, std::int64_t i) {
+inline void write_int(std::string& out, std::int64_t i) {
   char buffer[20];  // "-9223372036854775808"
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, i);
   out.append(buffer, result.ptr);
@@ -21,50 +23,42 @@ void write_quoted_member(std::string& out, std::string_view text) {
   out.push_back('"');
 }
 
-void write_member(std::string& out, const Value& value) {
-  if (const Text* text = value.get_if<Text>()) {
-    write_quoted_member(out, text->view());
-  } else {
-    write_text_form(out, value);
+// Scalars print plainly; a string prints as its raw text at the top and
+// quoted and escaped inside an array or object. Keys are quoted but
+// deliberately not escaped.
+struct TextForm {
+  static void write_scalar(std::string& out, const Value& value, bool nested) {
+    switch (value.tag()) {
+      case Value::kInt: write_int(out, *value.get_if<std::int64_t>()); break;
+      case Value::kFloat:
+        write_float(out, *value.get_if<double>(), FloatNotation::kPositional);
+        break;
+      case Value::kBool: out.append(*value.get_if<bool>() ? "true" : "false"); break;
+      case Value::kString:
+        if (nested) {
+          write_quoted_member(out, value.get_if<Text>()->view());
+        } else {
+          out.append(value.get_if<Text>()->view());
+        }
+        break;
+      case Value::kNull: out.append("null"); break;
+      default: internal_stop("A container is no scalar");
+    }
   }
-}
+  static void open(std::string& out, const Value& container) {
+    out.push_back(container.tag() == Value::kArray ? '[' : '{');
+  }
+  static void close(std::string& out, const Value& container) {
+    out.push_back(container.tag() == Value::kArray ? ']' : '}');
+  }
+  static void write_key(std::string& out, std::string_view key) {
+    out.append("\"").append(key).append("\": ");
+  }
+};
 
 }  // namespace
 
-void write_text_form(std::string& out, const Value& value) {
-  switch (value.tag()) {
-    case Value::kInt: write_int(out, *value.get_if<std::int64_t>()); break;
-    case Value::kFloat:
-      write_float(out, *value.get_if<double>(), FloatNotation::kPositional);
-      break;
-    case Value::kBool: out.append(*value.get_if<bool>() ? "true" : "false"); break;
-    case Value::kString: out.append(value.get_if<Text>()->view()); break;
-    case Value::kArray: {
-      out.push_back('[');
-      const char* separator = "";
-      for (const Value& element : *value.get_if<Array>()) {
-        out.append(separator);
-        write_member(out, element);
-        separator = ", ";
-      }
-      out.push_back(']');
-      break;
-    }
-    case Value::kObject: {
-      out.push_back('{');
-      const char* separator = "";
-      for (const ObjectEntry& entry : *value.get_if<Object>()) {
-        // Keys are quoted but deliberately not escaped.
-        out.append(separator).append("\"").append(entry.key).append("\": ");
-        write_member(out, entry.value);
-        separator = ", ";
-      }
-      out.push_back('}');
-      break;
-    }
-    case Value::kNull: out.append("null"); break;
-  }
-}
+void write_text_form(std::string& out, const Value& value) { write_nested<TextForm>(out, value); }
 
 std::vector<std::string> render_values(Arguments values) {
   std::vector<std::string> texts;

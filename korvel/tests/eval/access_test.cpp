@@ -6,6 +6,7 @@
 
 #include "korvel/parser.hpp"
 #include "korvel/var-inl.hpp"
+#include "small_stack.hpp"
 #include "test_json.hpp"
 
 namespace korvel {
@@ -188,6 +189,32 @@ TEST(ReplaceTest, TheTargetIsFoundByTheSameWalkWithoutAChange) {
     ASSERT_FALSE(replaced) << text;
     EXPECT_EQ(to_string(found.error()), to_string(replaced.error())) << text;
   }
+}
+
+// The message of a type error shows the value found, and a replacement
+// hands back the value it replaced, each of any depth.
+TEST(ReplaceTest, DeepDataNeedsNoDeepStack) {
+  constexpr std::size_t kDepth = testing::kDeepNesting;  // even: the outermost level is an object
+  testing::run_on_small_stack([&] {
+    Json::ObjectType members;  // built without copying: the test data's copies recurse
+    members.emplace_back("a", testing::deep_json(kDepth, Json()));
+    Json root(std::move(members));
+    auto found = VarAccess::access_names(path("a.k[1]").names(), root, /*first_done=*/false);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(debug(**found), "UInt(" + std::to_string(kDepth - 2) + ")");
+
+    auto shown = VarAccess::access_names(path("a[0]").names(), root, /*first_done=*/false);
+    ASSERT_FALSE(shown);
+    const std::string message = to_string(shown.error());
+    EXPECT_TRUE(
+        message.starts_with(R"(Type error: Expected array at '<root>', found Object({"k": )"));
+    EXPECT_TRUE(message.ends_with(", UInt(" + std::to_string(kDepth - 2) + ")])})"));
+
+    auto old = path("a.k").replace(root, Json(0));
+    ASSERT_TRUE(old);
+    EXPECT_TRUE(old->is_array());
+    EXPECT_EQ(debug(root), R"(Object({"a": Object({"k": Int(0)})}))");
+  });
 }
 
 TEST(ResolveNameUntilTest, PathTexts) {

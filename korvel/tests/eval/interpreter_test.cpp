@@ -8,6 +8,7 @@
 
 #include "korvel/parser.hpp"
 #include "printers.hpp"
+#include "small_stack.hpp"
 #include "test_json.hpp"
 
 namespace korvel {
@@ -241,6 +242,23 @@ TEST(InterpreterTest, LongChainsNeedNoRecursion) {
   auto result = evaluate(text);
   ASSERT_TRUE(result);
   EXPECT_EQ(*result, Value(0));
+}
+
+// Bound data of any depth is read, compared, held and released without a
+// call per level.
+TEST(InterpreterTest, DeepDataNeedsNoDeepStack) {
+  testing::run_on_small_stack([] {
+    constexpr std::size_t kDepth = testing::kDeepNesting;
+    Bindings<Json> bound;  // built without copying: the test data's copies recurse
+    bound.emplace("v", testing::deep_json(kDepth, Json(1)));
+    bound.emplace("w", testing::deep_json(kDepth, Json(1)));
+    EnvBuilder<Json> builder;
+    builder.bind_multiple(std::move(bound));
+    const Env<Json> env = std::move(builder).build();
+    const auto result = evaluate("[v] == [w]", env);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(*result, Value(true));
+  });
 }
 
 TEST(InterpreterTest, OneTreeEvaluatesAgainstManyEnvironments) {

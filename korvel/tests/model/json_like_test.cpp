@@ -7,6 +7,7 @@
 #include "korvel/parser.hpp"
 #include "korvel/value-inl.hpp"
 #include "printers.hpp"
+#include "small_stack.hpp"
 #include "test_json.hpp"
 
 namespace korvel {
@@ -67,6 +68,32 @@ TEST(JsonLikeTest, ContainersKeepTheirOrderAndSortTheirKeys) {
             "Object({\"B\": Int(2), \"a\": Array([]), \"b\": Int(1)})])");
   EXPECT_EQ(*Value::from_json_object(bound), *value);
   EXPECT_EQ(*Value::from_json_object_ref(Json("")), Value(Text()));
+}
+
+TEST(JsonLikeTest, DeepNestingNeedsNoDeepStack) {
+  constexpr std::size_t kDepth = testing::kDeepNesting;
+  testing::run_on_small_stack([&] {
+    Value expected(Text::owned("bottom"));
+    for (std::size_t i = 0; i < kDepth; ++i) {
+      if (i % 2 == 0) {
+        Array items;
+        items.push_back(std::move(expected));
+        items.push_back(Value(static_cast<std::int64_t>(i)));
+        expected = Value(std::move(items));
+      } else {
+        Object members;
+        members.insert_or_assign("k", std::move(expected));
+        expected = Value(std::move(members));
+      }
+    }
+    Json bound = testing::deep_json(kDepth, Json("bottom"));
+    auto by_ref = Value::from_json_object_ref(bound);
+    ASSERT_TRUE(by_ref);
+    EXPECT_TRUE(*by_ref == expected);
+    auto owned = Value::from_json_object(std::move(bound));
+    ASSERT_TRUE(owned);
+    EXPECT_TRUE(*owned == expected);
+  });
 }
 
 // A bound value that answers none of the type tests.

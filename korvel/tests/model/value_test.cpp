@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "deep_value.hpp"
 #include "printers.hpp"
 #include "small_stack.hpp"
 
@@ -164,31 +165,6 @@ TEST(ValueTest, IntoOwnedMovesOwnedText) {
   EXPECT_EQ(result.get_if<Text>()->view().data(), buffer);
 }
 
-// Arrays and objects in turn, `depth` levels deep around `bottom`, each with
-// an integer, the next level and a borrowed text:
-// [0, {"a": 1, "b": [2, ..., "t"], "c": "t"}, "t"].
-Value deep_value(std::size_t depth, std::string_view text, Value bottom) {
-  Value value = std::move(bottom);
-  for (std::size_t i = depth; i-- > 0;) {
-    const auto n = static_cast<std::int64_t>(i);
-    if (i % 2 == 0) {
-      Array array;
-      array.reserve(3);
-      array.push_back(Value(n));
-      array.push_back(std::move(value));
-      array.push_back(str(text));
-      value = Value(std::move(array));
-    } else {
-      Object object;
-      object.insert_or_assign("a", Value(n));
-      object.insert_or_assign("b", std::move(value));
-      object.insert_or_assign("c", str(text));
-      value = Value(std::move(object));
-    }
-  }
-  return value;
-}
-
 // The level below, and the text beside it.
 std::pair<const Value*, const Value*> next_level(const Value& level) {
   if (const Array* array = level.get_if<Array>()) return {&(*array)[1], &(*array)[2]};
@@ -197,6 +173,7 @@ std::pair<const Value*, const Value*> next_level(const Value& level) {
 }
 
 TEST(ValueTest, DeepNestingNeedsNoDeepStack) {
+  using testing::deep_value;
   constexpr std::size_t kDepth = testing::kDeepNesting;
   const std::string text = "t";
   testing::run_on_small_stack([&] {
@@ -204,6 +181,14 @@ TEST(ValueTest, DeepNestingNeedsNoDeepStack) {
     Value copy = original;
     EXPECT_TRUE(copy == original);
     EXPECT_FALSE(copy == deep_value(kDepth, text, Value(1.0)));
+
+    const auto n = [](std::size_t i) { return std::to_string(i); };
+    EXPECT_TRUE(debug_string(original) ==
+                testing::deep_text(
+                    kDepth, "Int(1)", [&](std::size_t i) { return "Array([Int(" + n(i) + "), "; },
+                    R"(, String("t")]))",
+                    [&](std::size_t i) { return R"(Object({"a": Int()" + n(i) + R"(), "b": )"; },
+                    R"(, "c": String("t")}))"));
 
     const Value owned = std::move(copy).into_owned();
     EXPECT_TRUE(owned == original);

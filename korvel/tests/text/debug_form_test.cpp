@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "small_stack.hpp"
 #include "test_json.hpp"
 
 namespace korvel {
@@ -39,6 +40,19 @@ TEST(DebugFormTest, BoundValues) {
        R"(Object({"b": Int(1), "a": Array([String("x")])}))"},
   };
   for (const auto& [value, shown] : cases) EXPECT_EQ(debug(value), shown);
+}
+
+TEST(DebugFormTest, DeepNestingNeedsNoDeepStack) {
+  constexpr std::size_t kDepth = testing::kDeepNesting;
+  // Level i, counted from the bottom, is an array when i is even.
+  std::string expected;
+  for (std::size_t i = kDepth; i-- > 0;) expected += i % 2 == 0 ? "Array([" : R"(Object({"k": )";
+  expected += "Null";
+  for (std::size_t i = 0; i < kDepth; ++i) {
+    expected += i % 2 == 0 ? ", UInt(" + std::to_string(i) + ")])" : std::string("})");
+  }
+  testing::run_on_small_stack(
+      [&] { EXPECT_TRUE(debug(testing::deep_json(kDepth, Json())) == expected); });
 }
 
 }  // namespace

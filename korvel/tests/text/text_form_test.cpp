@@ -7,7 +7,9 @@
 #include <string>
 
 #include "builtins/builtin_calls.hpp"
+#include "deep_value.hpp"
 #include "printers.hpp"
+#include "small_stack.hpp"
 #include "text/json_escape.hpp"
 
 namespace korvel {
@@ -83,6 +85,18 @@ TEST(TextFormTest, ArraysAndObjects) {
        R"({"a": ["\r"], "o": {"s": "\\"}})"},
   };
   for (const auto& [value, text] : cases) EXPECT_EQ(text_form(value), text) << debug_string(value);
+}
+
+TEST(TextFormTest, DeepNestingNeedsNoDeepStack) {
+  constexpr std::size_t kDepth = testing::kDeepNesting;
+  const auto n = [](std::size_t i) { return std::to_string(i); };
+  const std::string expected = testing::deep_text(
+      kDepth, R"("\n")", [&](std::size_t i) { return "[" + n(i) + ", "; }, R"(, "t"])",
+      [&](std::size_t i) { return R"({"a": )" + n(i) + R"(, "b": )"; }, R"(, "c": "t"})");
+  testing::run_on_small_stack([&] {
+    const Value value = testing::deep_value(kDepth, "t", str("\n"));
+    EXPECT_TRUE(text_form(value) == expected);
+  });
 }
 
 TEST(TextFormTest, WritesAfterWhatTheSinkHolds) {
