@@ -151,10 +151,10 @@ std::optional<Program> compile(hir::Translation translation) {
   emitter.finish();
   program.anchored_start = is_anchored_start(translation.root);
   collect_prefix(translation.root, program.prefix);
-  add_shortcuts(translation.root, program);
   program.sets = std::move(translation.sets);
   program.matchers.reserve(program.sets.size());
   for (const CodePointSet& set : program.sets) program.matchers.emplace_back(set.ranges());
+  add_shortcuts(translation.root, program);
   return program;
 }
 

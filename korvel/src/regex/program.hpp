@@ -56,6 +56,10 @@ struct Program {
   bool anchored_start = false;
   // Every match starts with these bytes.
   std::string prefix;
+  // Every match starts with one of these literals, when `prefix` is short
+  // (exact: every match is one of them); see prefix_set.hpp.
+  std::vector<std::string> prefixes;
+  bool prefixes_exact = false;
   // Every match ends at the end of the text; `reversed` is then the whole
   // pattern read right to left.
   bool anchored_end = false;

@@ -57,7 +57,12 @@ Searcher::Searcher(Program program) : program_(std::move(program)) {
   forward_ = nfa_of(program_.insts, program_, program_.anchored_start, false);
   reversed_ = nfa_of(program_.reversed.insts, program_, true, true);
   fits_dfa_ = program_.insts.size() <= kMaxDfaInsts;
-  if (!program_.anchored_start && !program_.prefix.empty()) prefix_.emplace(program_.prefix);
+  if (!program_.prefixes.empty() && LiteralSetSearch::supported()) {
+    prefilter_ = &prefix_set_.emplace(program_.prefixes);
+    prefix_set_is_whole_ = program_.prefixes_exact;
+  } else if (!program_.anchored_start && !program_.prefix.empty()) {
+    prefilter_ = &prefix_.emplace(program_.prefix);
+  }
   if (program_.inner) {
     const InnerLiteral& inner = *program_.inner;
     before_ = nfa_of(inner.before.insts, program_, true, true);
@@ -77,6 +82,9 @@ Searcher::Searcher(Program program) : program_(std::move(program)) {
 Searcher::~Searcher() = default;
 
 bool Searcher::is_match(std::string_view text) const {
+  if (prefix_set_is_whole_) {
+    if (const std::optional<bool> found = prefix_set_->search.occurs_in(text)) return *found;
+  }
   std::size_t inner_at = 0;
   if (use_inner_) {
     // Every match holds the inner literal; without it there is nothing to run.
@@ -114,8 +122,7 @@ std::optional<bool> Searcher::run_dfas(Caches& caches, std::string_view text,
 }
 
 std::optional<bool> Searcher::forward(Caches& caches, std::string_view text) const {
-  const Prefilter* prefilter = prefix_ ? &*prefix_ : nullptr;
-  const DfaResult result = Caches::get(caches.forward, forward_, prefilter).forward(text, 0);
+  const DfaResult result = Caches::get(caches.forward, forward_, prefilter_).forward(text, 0);
   if (result.outcome == DfaOutcome::kGaveUp) return std::nullopt;
   return result.outcome == DfaOutcome::kMatch;
 }

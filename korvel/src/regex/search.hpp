@@ -1,14 +1,15 @@
 // Whether a compiled pattern matches a text, by the cheapest way that is
 // exact for it:
 //
-// - a pattern that is one literal is a literal search;
+// - a pattern that is one literal, or one of a few, is a literal search;
 // - a pattern anchored at the start runs forward from there, one anchored at
 //   the end (only) backward from there;
 // - a pattern with a literal that every match contains looks for that
 //   literal, then checks the parts of the pattern before it (reading
 //   backward) and after it (reading forward) around each place it occurs;
 // - any other pattern runs forward over the text, skipping with a literal
-//   search to where its literal prefix occurs whenever no match is under way.
+//   search to where its literal prefix, or one of a few literal prefixes,
+//   occurs whenever no match is under way.
 //
 // Each run is a lazy DFA. When a DFA gives up, or the checks around a literal
 // would read the same bytes again and again, the search falls back to a
@@ -21,10 +22,12 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "regex/cache_pool.hpp"
 #include "regex/lazy_dfa.hpp"
 #include "regex/literal_search.hpp"
+#include "regex/literal_set_search.hpp"
 #include "regex/program.hpp"
 
 namespace korvel::regex {
@@ -44,15 +47,17 @@ class Searcher {
  private:
   struct Caches;
 
-  class PrefixFilter : public Prefilter {
+  // A literal search that a forward DFA skips with.
+  template <typename Search>
+  class LiteralFilter : public Prefilter {
    public:
-    explicit PrefixFilter(std::string_view prefix) : search_(prefix) {}
+    template <typename Literals>
+    explicit LiteralFilter(Literals&& literals) : search(std::forward<Literals>(literals)) {}
     std::size_t find(std::string_view text, std::size_t from) const override {
-      return search_.find(text, from);
+      return search.find(text, from);
     }
 
-   private:
-    LiteralSearch search_;
+    const Search search;
   };
 
   bool warm() const;
@@ -67,9 +72,12 @@ class Searcher {
   Nfa reversed_;
   Nfa before_;
   Nfa after_;
-  std::optional<PrefixFilter> prefix_;
+  std::optional<LiteralFilter<LiteralSearch>> prefix_;
+  std::optional<LiteralFilter<LiteralSetSearch>> prefix_set_;
+  const Prefilter* prefilter_ = nullptr;
   std::optional<LiteralSearch> inner_;
   bool inner_is_whole_ = false;
+  bool prefix_set_is_whole_ = false;
   bool use_inner_ = false;
   bool fits_dfa_ = false;
   mutable CachePool<Caches> caches_;

@@ -1,10 +1,12 @@
 #include "regex/shortcuts.hpp"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "regex/compiler.hpp"
 #include "regex/literal_search.hpp"
+#include "regex/prefix_set.hpp"
 #include "text/utf8.hpp"
 
 namespace korvel::regex {
@@ -69,6 +71,12 @@ void add_shortcuts(const Hir& root, Program& program) {
   if (program.anchored_end && !program.anchored_start) {
     const Hir* whole = &root;
     program.reversed = compile_fragment({&whole, 1}, true);
+  }
+  // A prefix this long is rare enough already.
+  if (program.prefix.size() < 3 && !program.anchored_start) {
+    PrefixSet prefixes = prefixes_of(root, program.sets);
+    program.prefixes = std::move(prefixes.literals);
+    program.prefixes_exact = prefixes.exact;
   }
   const std::vector<const Hir*> sequence = sequence_of(root);
   Run run = best_literal_run(sequence);

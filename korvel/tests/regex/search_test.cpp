@@ -222,6 +222,30 @@ TEST(RegexSearchTest, LiteralsOnly) {
   }
 }
 
+// Alternatives of literals and spellings under (?i): a set search, alone when
+// the literals are the matches, ahead of a DFA otherwise.
+TEST(RegexSearchTest, LiteralAlternatives) {
+  const std::string prose(300, ' ');
+  const std::vector<std::string> texts = {"",
+                                          "durian",
+                                          prose + "durian",
+                                          prose + "DuRiAn",
+                                          prose + "dur",
+                                          "a banana",
+                                          prose + "ab",
+                                          "\xe2\x84\xaa"
+                                          "elvin",
+                                          "x\xc3\xa9",
+                                          "\xe6\x97\xa5" + prose,
+                                          "foobar",
+                                          prose + "foo bar"};
+  for (const char* pattern :
+       {"apple|banana|cherry|durian", "(?i)apple|banana|cherry|durian", "(?i)kelvin", "(?i)durian",
+        "\\bfoo|bar\\b", "\xc3\xa9|\xe6\x97\xa5", "ab|a", "(?:ab|cd)\\d", "dur(?:ian|)"}) {
+    expect_same(pattern, texts);
+  }
+}
+
 // Malformed UTF-8 is read the same way by every search and in either
 // direction: each byte that is not part of a well-formed character is a
 // character of its own.
