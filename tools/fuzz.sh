@@ -10,7 +10,8 @@
 # report, leak, timeout, memory limit) is saved to build/fuzz-findings/<target>/
 # and the target starts again until its time is spent. The summary gives per
 # target the executions, the final coverage (cov: edges, ft: features) and the
-# findings; the exit status is non-zero when anything was found.
+# findings, and the CPU time its runs took (on a busy machine less than
+# SECONDS); the exit status is non-zero when anything was found.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 
@@ -71,7 +72,19 @@ run_target() {
     last=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -n 1 || true)
     [[ -z $last ]] || coverage=$last
   done
-  printf '%-18s %12d  %-22s %d\n' "$name" "$executions" "$coverage" "$findings" >"$results/$name.summary"
+  local self=$BASHPID
+  printf '%-18s %12d  %-22s %8d %8d\n' "$name" "$executions" "$coverage" "$(cpu_seconds "$self")" \
+    "$findings" >"$results/$name.summary"
+}
+
+# The CPU time (user and system, in seconds) of the finished children of the
+# process PID: the runs of one target when PID is the subshell running them.
+cpu_seconds() {
+  local stat
+  stat=$(<"/proc/$1/stat")
+  stat=${stat##*) }
+  # cutime and cstime are the 14th and 15th fields after the command name.
+  awk -v ticks="$(getconf CLK_TCK)" '{ print int(($14 + $15) / ticks) }' <<<"$stat"
 }
 
 for name in "${targets[@]}"; do
@@ -81,7 +94,7 @@ for name in "${targets[@]}"; do
 done
 wait
 
-printf '%-18s %12s  %-22s %s\n' target executions coverage findings
+printf '%-18s %12s  %-22s %8s %8s\n' target executions coverage cpu-s findings
 status=0
 for name in "${targets[@]}"; do
   cat "$results/$name.summary"
