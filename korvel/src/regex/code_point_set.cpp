@@ -160,6 +160,27 @@ void CodePointSet::case_fold_ascii() {
   union_with(from_ranges(std::move(added)));
 }
 
+void CodePointSetBuilder::add(Range range) {
+  ranges_.push_back(range);
+  fold_when_doubled();
+}
+
+void CodePointSetBuilder::add(const CodePointSet& set) {
+  const std::span<const Range> ranges = set.ranges();
+  ranges_.insert(ranges_.end(), ranges.begin(), ranges.end());
+  fold_when_doubled();
+}
+
+void CodePointSetBuilder::fold_when_doubled() {
+  if (ranges_.size() <= 2 * folded_size_) return;
+  canonicalize(ranges_);
+  folded_size_ = ranges_.size();
+}
+
+CodePointSet CodePointSetBuilder::build() && {
+  return CodePointSet::from_ranges(std::move(ranges_));
+}
+
 bool has_case_fold_partner(char32_t c) { return find_link(c) != nullptr; }
 
 }  // namespace korvel::regex

@@ -55,6 +55,26 @@ class CodePointSet {
   std::vector<Range> owned_;
 };
 
+// Builds one set from many items (the members of a bracketed class) in
+// O(n log n) for n ranges in all. Ranges are collected unsorted and folded
+// into sorted, merged form each time the collection has doubled since the
+// last fold: merging every item into the set as it comes would cost the size
+// of the set per item, quadratic for many distinct items, while collecting
+// without folding would let a repeated large item (\pL a thousand times)
+// take a thousand times its room.
+class CodePointSetBuilder {
+ public:
+  void add(Range range);
+  void add(const CodePointSet& set);
+  CodePointSet build() &&;
+
+ private:
+  void fold_when_doubled();
+
+  std::vector<Range> ranges_;
+  std::size_t folded_size_ = 0;
+};
+
 // Whether simple case folding makes `c` equivalent to any other code point.
 bool has_case_fold_partner(char32_t c);
 

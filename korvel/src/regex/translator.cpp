@@ -245,25 +245,20 @@ class Translator {
   }
 
   bool class_union(const Node& node, CodePointSet& out) {
-    // Literals and ranges, the common items, are collected and sorted once;
-    // sets are merged as they come, so that repeating a large one costs
-    // time but no memory.
-    std::vector<Range> ranges;
-    CodePointSet sets;
+    CodePointSetBuilder builder;
     for (const NodeId id : ast_.children_of(node)) {
       const Node& item = ast_[id];
       if (item.kind == Kind::kLiteral && unicode()) {
-        ranges.push_back({item.c, item.c});
+        builder.add({item.c, item.c});
       } else if (item.kind == Kind::kClassRange && unicode()) {
-        ranges.push_back({item.c, item.c2});
+        builder.add({item.c, item.c2});
       } else {
         CodePointSet set;
         if (!class_item(id, set)) return false;
-        sets.union_with(set);
+        builder.add(set);
       }
     }
-    out = CodePointSet::from_ranges(std::move(ranges));
-    out.union_with(sets);
+    out = std::move(builder).build();
     return true;
   }
 

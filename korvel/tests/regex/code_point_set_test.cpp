@@ -114,5 +114,25 @@ TEST(CodePointSetTest, AsciiCaseFolding) {
   EXPECT_EQ(ranges_of(k), (Ranges{{'K', 'K'}, {'k', 'k'}}));
 }
 
+// The builder folds its collection only now and then; whatever the items and
+// their order, the set is the union of the items.
+TEST(CodePointSetBuilderTest, BuildsTheUnionOfItsItems) {
+  const CodePointSet word = CodePointSet::borrowed(unicode::tables::kPerlWord);
+  CodePointSetBuilder builder;
+  CodePointSet plain;
+  const auto add = [&](const CodePointSet& item) {
+    builder.add(item);
+    plain.union_with(item);
+  };
+  for (char32_t c = 0x2000; c > 0x1000; c -= 3) add(set_of({{c, c}}));
+  for (int i = 0; i < 50; ++i) add(word);
+  add(CodePointSet());
+  add(set_of({{0x1001, 0x1FFF}, {'a', 'c'}}));
+  builder.add(Range{0x10FFFF, 0x10FFFF});
+  plain.union_with(set_of({{0x10FFFF, 0x10FFFF}}));
+  EXPECT_EQ(ranges_of(std::move(builder).build()), ranges_of(plain));
+  EXPECT_TRUE(CodePointSetBuilder().build().empty());
+}
+
 }  // namespace
 }  // namespace korvel::regex

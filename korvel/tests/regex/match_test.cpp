@@ -1,9 +1,11 @@
 // What patterns match: each syntax element, flag and assertion.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "regex/regex.hpp"
+#include "text/utf8.hpp"
 
 namespace korvel::regex {
 namespace {
@@ -257,6 +259,34 @@ TEST(RegexMatchTest, BracketedClasses) {
       {"[~]", "~", true},
       {"[a&b]", "&", true},
   });
+}
+
+// A class of many nested classes, one code point each: building it took time
+// quadratic in their number, far beyond the test's time limit for this one.
+// It holds every member and nothing between them.
+TEST(RegexMatchTest, ClassOfManyNestedClasses) {
+  constexpr char32_t kFirst = 0x10000;
+  constexpr char32_t kItems = 100'000;
+  std::string pattern = "^[";
+  for (char32_t i = kItems; i-- > 0;) {
+    char item[24];
+    std::snprintf(item, sizeof item, "[\\x{%X}]", static_cast<unsigned>(kFirst + 2 * i));
+    pattern += item;
+  }
+  pattern += "]$";
+  auto regex = Regex::compile(pattern);
+  ASSERT_TRUE(regex) << regex.error().substr(0, 200);
+  const auto text = [](char32_t c) {
+    std::string out;
+    utf8::append(out, c);
+    return out;
+  };
+  const char32_t members[] = {kFirst, kFirst + 2 * 12'345, kFirst + 2 * (kItems - 1)};
+  for (const char32_t member : members) {
+    EXPECT_TRUE(regex->is_match(text(member)));
+    EXPECT_FALSE(regex->is_match(text(member + 1)));
+  }
+  EXPECT_FALSE(regex->is_match(text(kFirst - 1)));
 }
 
 TEST(RegexMatchTest, ClassSetOperations) {
