@@ -13,5 +13,5 @@ need_packages "${BUILD_PACKAGES[@]}" libbenchmark-dev valgrind
 dir="$BUILD/release"
 setup_build "$dir" --buildtype=release -Dtests=false -Dpython=enabled -Dbenchmarks=true
 meson compile -C "$dir" -j 4 >/dev/null
-PYTHONPATH="$dir/korvel-py" "$PYTHON" "$ROOT/korvel-py/bench/complexity.py" "$@"
-"$dir/korvel/bench/complexity_bench"
+PYTHONPATH="$dir/korvel-py" "$PYTHON" "$ROOT/korvel-py/bench/complexity.py" \
+  --engine "$dir/korvel/bench/complexity_bench" "$@"

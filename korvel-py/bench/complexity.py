@@ -12,11 +12,14 @@ n. A linear operation grows about 10x and an n log n one a little more; a row
 that grows more than 12x is marked as super-linear, a defect. Only the growth
 factors mean anything on a shared machine, never the absolute times.
 
-The allocator would otherwise hand large freed blocks back to the system after
-every call once they pass its thresholds, so that the call at 10n pays page
-faults that the call at n does not: a step, not a growth of the operation. The
-script therefore runs itself with glibc's trim and mmap thresholds raised
-(--system-malloc keeps the defaults).
+Both allocators would otherwise hand large freed blocks back to the system
+after every call once they pass their thresholds (glibc's trim and mmap
+thresholds, and the interpreter's small-object arenas), so that the call at
+10n pays page faults that the call at n does not: a step that any Python code
+building as much data shows (the json.loads and copy.deepcopy rows), not a
+growth of the operation. The script therefore runs itself with the glibc
+thresholds raised and PYTHONMALLOC=malloc (--system-malloc keeps the
+defaults).
 
 With --instructions every row runs under callgrind instead, and the growth is
 that of the instructions executed per call: no noise, no memory effects, the
@@ -24,10 +27,13 @@ structural count to attribute a marked row by (slow: use it with --filter).
 
 Options: --rounds R (default 7), --filter TEXT (only the rows whose name or
 shape holds TEXT), --scale S (multiplies every n, default 1), --instructions,
---system-malloc.
+--system-malloc, --engine PROGRAM (runs the engine's complexity_bench after
+the rows, under the same allocator settings, for the two base64 builtins).
 """
 import argparse
+import copy
 import gc
+import json
 import os
 import random
 import re
@@ -148,6 +154,12 @@ def _(n):
 def _(n):
     ranges = "".join(f"\\x{{{0x100 + 2 * i:x}}}" for i in range(n))
     return evaluating("matches(t, p)", {"t": "a" * 100, "p": f"[{ranges}]"})
+
+
+@row("matches", "pattern: class of n nested one-point classes", 1_000)
+def _(n):
+    items = "".join(f"[\\x{{{0x100 + 2 * i:x}}}]" for i in reversed(range(n)))
+    return evaluating("matches(t, p)", {"t": "a", "p": f"[{items}]"})
 
 
 @row("len", "text of n two-byte characters", 100_000)
@@ -471,6 +483,18 @@ def _(n):
     return evaluating("a", {"a": records(n)})
 
 
+@row("python json.loads", "array of n records", 2_000)
+def _(n):
+    text = json.dumps(records(n))
+    return lambda: json.loads(text)
+
+
+@row("python copy.deepcopy", "array of n records", 2_000)
+def _(n):
+    data = records(n)
+    return lambda: copy.deepcopy(data)
+
+
 @row("eval", "array of n records inside an array literal", 2_000)
 def _(n):
     return evaluating("[a, a]", {"a": records(n)})
@@ -501,6 +525,29 @@ def _(n):
     path = korvel.VarAccess("a[%d]" % (n - 1))
     data = {"a": [deep_chain(900, i) for i in range(n)]}
     return lambda: path.access(data)
+
+
+@row("VarAccess", "path of n quoted segments, parse", 2_000)
+def _(n):
+    text = ".".join(f'"s {i}"[{i}]' for i in range(n))
+    return lambda: korvel.VarAccess(text)
+
+
+@row("access", "path of n segments, missing at the last", 100)
+def _(n):
+    names = [f"k{i}" for i in range(n)]
+    data = {}
+    for name in reversed(names[:-1]):
+        data = {name: data}
+    path = korvel.VarAccess(".".join(names))
+
+    def access():
+        try:
+            path.access(data)
+        except NameError:
+            pass
+
+    return access
 
 
 @row("access_from_bindings", "n bindings, random, one read", 2_000)
@@ -604,7 +651,7 @@ def format_count(count):
 
 def with_tunables():
     """Runs this script again with the allocator's thresholds raised."""
-    environment = dict(os.environ, GLIBC_TUNABLES=TUNABLES)
+    environment = dict(os.environ, GLIBC_TUNABLES=TUNABLES, PYTHONMALLOC="malloc")
     os.execve(sys.executable, [sys.executable, os.path.abspath(__file__)] + sys.argv[1:],
               environment)
 
@@ -616,6 +663,7 @@ def main():
     parser.add_argument("--scale", type=float, default=1.0)
     parser.add_argument("--instructions", action="store_true")
     parser.add_argument("--system-malloc", action="store_true")
+    parser.add_argument("--engine")
     parser.add_argument("--calls", nargs=3, type=int, help=argparse.SUPPRESS)
     args = parser.parse_args()
     sys.setrecursionlimit(10_000)
@@ -645,7 +693,10 @@ def main():
         mark = "  SUPER-LINEAR" if growth > THRESHOLD else ""
         print(f"{row.name:<22} {row.shape:<58} {n:>8} {shown[0]:>12} {shown[1]:>11}"
               f" {growth:6.1f}x{mark}", flush=True)
-    print(f"worst growth: {worst:.1f}x (threshold {THRESHOLD:.0f}x)")
+    if worst:
+        print(f"worst growth: {worst:.1f}x (threshold {THRESHOLD:.0f}x)", flush=True)
+    if args.engine and not args.instructions:
+        subprocess.run([args.engine, str(args.rounds)], check=True)
 
 
 if __name__ == "__main__":
