@@ -1,6 +1,8 @@
 #include "regex/compiler.hpp"
 
 #include <algorithm>
+#include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -81,7 +83,14 @@ class Emitter {
           for (const Hir& sub : hir.subs) emit(sub);
         }
         return;
-      case Kind::kAlternation: emit_alternation(hir); return;
+      case Kind::kAlternation:
+        if (std::all_of(hir.subs.begin(), hir.subs.end(),
+                        [](const Hir& sub) { return sub.kind == Kind::kLiteral; })) {
+          emit_literal_trie(hir.subs);
+        } else {
+          emit_alternation(hir);
+        }
+        return;
       case Kind::kRepetition: emit_repetition(hir); return;
     }
   }
@@ -106,6 +115,61 @@ class Emitter {
     }
     emit(hir.subs.back());
     for (const std::uint32_t jump : jumps) insts_[jump].out = pc();
+  }
+
+  // All branches literals: a trie of their characters, so that branches
+  // that begin alike (end alike, reversed) share that part and equal ones
+  // are one. Built and emitted without recursion, since a literal may be
+  // long.
+  void emit_literal_trie(const std::vector<Hir>& branches) {
+    struct Node {
+      std::vector<std::pair<char32_t, std::uint32_t>> children;  // in the order first seen
+      bool ends_branch = false;
+    };
+    std::vector<Node> nodes(1);
+    std::unordered_map<std::uint64_t, std::uint32_t> child_of;
+    for (const Hir& branch : branches) {
+      std::uint32_t at = 0;
+      for (std::size_t i = 0; i < branch.text.size(); ++i) {
+        const char32_t c = branch.text[reversed_ ? branch.text.size() - 1 - i : i];
+        const std::uint64_t key = (std::uint64_t{at} << 21) | c;
+        auto [it, added] = child_of.try_emplace(key, static_cast<std::uint32_t>(nodes.size()));
+        if (added) {
+          nodes[at].children.emplace_back(c, it->second);
+          nodes.emplace_back();
+        }
+        at = it->second;
+      }
+      nodes[at].ends_branch = true;
+    }
+    // Each node tries its ways on in turn: ending here, then each child.
+    struct Frame {
+      std::uint32_t node;
+      std::size_t next = 0;
+      std::optional<std::uint32_t> split;
+    };
+    std::vector<std::uint32_t> exits;
+    std::vector<Frame> stack = {{0, 0, std::nullopt}};
+    while (!stack.empty()) {
+      Frame& frame = stack.back();
+      if (frame.split) insts_[*std::exchange(frame.split, std::nullopt)].arg = pc();
+      const Node& node = nodes[frame.node];
+      const std::size_t ways = node.children.size() + (node.ends_branch ? 1 : 0);
+      if (frame.next == ways) {
+        stack.pop_back();
+        continue;
+      }
+      const std::size_t way = frame.next++;
+      if (way + 1 < ways) frame.split = add(Op::kSplit, 0);
+      if (node.ends_branch && way == 0) {
+        exits.push_back(add(Op::kJump, 0));
+        continue;
+      }
+      const auto [c, child] = node.children[way - (node.ends_branch ? 1 : 0)];
+      add(Op::kChar, c);
+      stack.push_back({child, 0, std::nullopt});
+    }
+    for (const std::uint32_t exit : exits) insts_[exit].out = pc();
   }
 
   void emit_repetition(const Hir& hir) {

@@ -420,7 +420,28 @@ TEST(RegexMatchTest, AlternationAndGroups) {
       {"(?P<a.b[0]>x)", "x", true},
       {"(?<_\xc3\xa9\xd9\xa3>x)", "x", true},
       {"^()$", "", true},
+      // Literal branches that begin alike, repeat, or end inside another.
+      {"^(?:ab|abc|ab|a)$", "abc", true},
+      {"^(?:ab|abc|ab|a)$", "a", true},
+      {"^(?:ab|abc|ab|a)$", "ac", false},
+      {"^(?:foo|foobar|fo)$", "foob", false},
+      {"^(?:foo|foobar|fo)$", "foobar", true},
+      {"(?:\xc3\xa9|\xc3\xa9"
+       "a|\xc3\xbc)x",
+       "\xc3\xa9"
+       "ax",
+       true},
+      {"^(?:b|ab|aab)+$", "aabbab", true},
   });
+  // Many equal branches cost no more than one, in every copy.
+  std::string branches = "abcdefghij";
+  for (int i = 1; i < 200; ++i) branches += "|abcdefghij";
+  const auto regex = Regex::compile("^(?:" + branches + "){2000}$");
+  ASSERT_TRUE(regex);
+  std::string text;
+  for (int i = 0; i < 1999; ++i) text += "abcdefghij";
+  EXPECT_FALSE(regex->is_match(text));
+  EXPECT_TRUE(regex->is_match(text + "abcdefghij"));
 }
 
 TEST(RegexMatchTest, FlagScopes) {
