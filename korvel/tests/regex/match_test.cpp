@@ -258,6 +258,11 @@ TEST(RegexMatchTest, BracketedClasses) {
       {"[&]", "&", true},
       {"[~]", "~", true},
       {"[a&b]", "&", true},
+      // U+D7FF and U+E000 are neighbours across the surrogates; a negated
+      // class that lists both still leaves both out.
+      {"[^\\x{D7FF}\\x{E000}]", "\xed\x9f\xbf", false},
+      {"[^\\x{D7FF}\\x{E000}]", "\xee\x80\x80", false},
+      {"[^\\x{D7FF}\\x{E000}]", "a", true},
   });
 }
 
