@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "regex/literal_set.hpp"
 #include "text/utf8.hpp"
 
 namespace korvel::regex {
@@ -19,7 +20,6 @@ using StateId = std::uint32_t;
 constexpr std::uint64_t kStateBytes = 32;
 constexpr std::uint64_t kRangeBytes = 8;
 constexpr std::uint64_t kBranchBytes = 4;
-constexpr std::size_t kLiteralSetBranches = 3000;
 
 // The tables that share the states spelling a class: one slot per key, a
 // later key taking the slot of an earlier one with the same hash.
@@ -731,12 +731,6 @@ class SizeBound {
   const std::vector<CodePointSet>& sets_;
 };
 
-bool is_literal_set(const Hir& root) {
-  return root.kind == Kind::kAlternation && root.subs.size() >= kLiteralSetBranches &&
-         std::all_of(root.subs.begin(), root.subs.end(),
-                     [](const Hir& branch) { return branch.kind == Kind::kLiteral; });
-}
-
 // The larger of the two automata; the backward one is not counted once the
 // forward one is too large.
 std::uint64_t larger_automaton(ClassFacts& classes, const Hir& root, bool unshared) {
@@ -762,7 +756,7 @@ std::uint64_t automaton_size_quick_bound(const hir::Translation& translation) {
 }
 
 bool within_size_limit(const hir::Translation& translation) {
-  if (is_literal_set(translation.root) || automaton_size_quick_bound(translation) <= kSizeLimit) {
+  if (automaton_size_quick_bound(translation) <= kSizeLimit || is_literal_set(translation)) {
     return true;
   }
   ClassFacts classes(translation.sets);

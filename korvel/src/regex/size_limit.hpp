@@ -11,8 +11,8 @@
 // the states that spell classes in UTF-8 are shared through a bounded table
 // that is keyed by the numbers of states).
 //
-// An alternation of 3000 literals or more builds no automaton: it is matched
-// as a set of texts, whatever its size.
+// A pattern that is matched as a set of texts builds no automaton and has
+// no limit (literal_set.hpp).
 #pragma once
 
 #include <cstdint>

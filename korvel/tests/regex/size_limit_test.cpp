@@ -103,10 +103,48 @@ TEST(RegexSizeLimitTest, RefusedPatterns) {
   }
 }
 
-// An alternation of 3000 literals or more is a set of texts: no automaton,
-// no limit. Anything else around it, such as a group or an anchor, makes it
-// an automaton again.
-TEST(RegexSizeLimitTest, LargeSetsOfLiteralsHaveNoLimit) {
+// A pattern without groups or assertions whose matches are a short list of
+// texts is matched as a set of texts: no automaton, no limit. Here a branch
+// that can never match (its class is empty) would be far too large.
+TEST(RegexSizeLimitTest, PatternsThatAreSetsOfTextsHaveNoLimit) {
+  const std::string never = "[a&&b]\\w{1000}";
+  const std::pair<std::string, const char*> cases[] = {
+      {never + "|xyz", "compiled"},
+      {never, "too big"},  // no texts at all
+      {never + "|x|y|z", "compiled"},
+      {never + "|ayz|aab", "compiled"},
+      // Texts that share a short beginning are cut to its first byte,
+      // unless that byte is common in text.
+      {never + "|Qyz|Qab", "too big"},
+      {"(?:" + never + "|a|ab)c", "compiled"},
+      {"(?:" + never + ")*x", "compiled"},
+      {never + "|[a-j]", "compiled"},
+      {never + "|[a-k]", "too big"},  // more than 10 characters
+      {never + "|(?:xyz){10}", "compiled"},
+      {never + "|(?:xyz){11}", "too big"},  // more than 10 copies
+      {never + "|(?:xyz)?", "too big"},     // the empty text
+      {"(?:" + never + "|xyz)+", "too big"},
+      {"x(?:" + never + ")", "too big"},
+      {"(" + never + "|xyz)", "too big"},
+      {"^(?:" + never + "|xyz)", "too big"},
+      {"(?:" + never + "|xyz)\\b", "too big"},
+  };
+  for (const auto& [pattern, expected] : cases) EXPECT_EQ(outcome(pattern), expected) << pattern;
+  EXPECT_TRUE(Regex::compile(never + "|xyz")->is_match("axyz"));
+  EXPECT_FALSE(Regex::compile(never + "|ayz|aab")->is_match("aa"));
+
+  // Equal branches are one text; a text of more than 100 bytes is not whole.
+  std::string hundred = "(?:(?:a{10}){10})";
+  for (int i = 0; i < 4999; ++i) hundred += "|(?:(?:a{10}){10})";
+  EXPECT_EQ(outcome(hundred), "compiled");
+  EXPECT_TRUE(Regex::compile(hundred)->is_match(std::string(100, 'a')));
+  EXPECT_FALSE(Regex::compile(hundred)->is_match(std::string(99, 'a')));
+  EXPECT_EQ(outcome("(?:" + hundred + ")x"), "too big");
+}
+
+// An alternation of 3000 literals or more is a set of texts however long
+// they are.
+TEST(RegexSizeLimitTest, LargeAlternationsOfLiteralsHaveNoLimit) {
   auto literals = [](int count) {
     std::string pattern;
     for (int i = 0; i < count; ++i) {
