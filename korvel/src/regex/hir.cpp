@@ -79,14 +79,16 @@ std::optional<Hir> single_characters(std::vector<CodePointSet>& sets,
   return cls(sets, CodePointSet::from_ranges(std::move(ranges)), false);
 }
 
-// Every branch a class: their union, a Unicode class.
+// Every branch a class: their union, a Unicode class. The ranges are
+// gathered and sorted once, however many branches there are.
 std::optional<Hir> union_of_classes(std::vector<CodePointSet>& sets, const std::vector<Hir>& subs) {
-  CodePointSet set;
+  std::vector<Range> ranges;
   for (const Hir& sub : subs) {
     if (sub.kind != Kind::kClass) return std::nullopt;
-    set.union_with(sets[sub.set]);
+    const auto members = sets[sub.set].ranges();
+    ranges.insert(ranges.end(), members.begin(), members.end());
   }
-  return cls(sets, std::move(set), false);
+  return cls(sets, CodePointSet::from_ranges(std::move(ranges)), false);
 }
 
 // The items that begin every branch, when all branches are concatenations,
