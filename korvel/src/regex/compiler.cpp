@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <optional>
-#include <unordered_map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -122,52 +122,73 @@ class Emitter {
   // are one. Built and emitted without recursion, since a literal may be
   // long.
   void emit_literal_trie(const std::vector<Hir>& branches) {
+    // Built from the texts in sorted order (the order of the ways out does
+    // not change what matches): each text shares the path of the one before
+    // as far as they agree. Children are linked in order.
     struct Node {
-      std::vector<std::pair<char32_t, std::uint32_t>> children;  // in the order first seen
+      char32_t c = 0;
       bool ends_branch = false;
+      std::uint32_t first_child = 0;  // 0: none (the root is no child)
+      std::uint32_t last_child = 0;
+      std::uint32_t next_sibling = 0;
     };
-    std::vector<Node> nodes(1);
-    std::unordered_map<std::uint64_t, std::uint32_t> child_of;
+    std::vector<std::u32string> texts;
+    texts.reserve(branches.size());
     for (const Hir& branch : branches) {
-      std::uint32_t at = 0;
-      for (std::size_t i = 0; i < branch.text.size(); ++i) {
-        const char32_t c = branch.text[reversed_ ? branch.text.size() - 1 - i : i];
-        const std::uint64_t key = (std::uint64_t{at} << 21) | c;
-        auto [it, added] = child_of.try_emplace(key, static_cast<std::uint32_t>(nodes.size()));
-        if (added) {
-          nodes[at].children.emplace_back(c, it->second);
-          nodes.emplace_back();
-        }
-        at = it->second;
-      }
-      nodes[at].ends_branch = true;
+      texts.push_back(reversed_ ? std::u32string(branch.text.rbegin(), branch.text.rend())
+                                : branch.text);
     }
-    // Each node tries its ways on in turn: ending here, then each child.
+    std::sort(texts.begin(), texts.end());
+    std::vector<Node> nodes(1);
+    std::vector<std::uint32_t> path = {0};
+    const std::u32string* previous = nullptr;
+    for (const std::u32string& text : texts) {
+      std::size_t shared = 0;
+      while (previous != nullptr && shared < previous->size() && shared < text.size() &&
+             (*previous)[shared] == text[shared]) {
+        ++shared;
+      }
+      path.resize(shared + 1);
+      for (std::size_t i = shared; i < text.size(); ++i) {
+        const auto next = static_cast<std::uint32_t>(nodes.size());
+        nodes.push_back({text[i]});
+        Node& parent = nodes[path.back()];
+        (parent.first_child == 0 ? parent.first_child : nodes[parent.last_child].next_sibling) =
+            next;
+        parent.last_child = next;
+        path.push_back(next);
+      }
+      nodes[path.back()].ends_branch = true;
+      previous = &text;
+    }
+    // Each node tries its ways out in turn: ending here, then each child.
     struct Frame {
       std::uint32_t node;
-      std::size_t next = 0;
+      std::uint32_t next_child;  // 0: none left
+      bool end_done;
       std::optional<std::uint32_t> split;
     };
     std::vector<std::uint32_t> exits;
-    std::vector<Frame> stack = {{0, 0, std::nullopt}};
+    std::vector<Frame> stack = {{0, nodes[0].first_child, !nodes[0].ends_branch, std::nullopt}};
     while (!stack.empty()) {
       Frame& frame = stack.back();
       if (frame.split) insts_[*std::exchange(frame.split, std::nullopt)].arg = pc();
-      const Node& node = nodes[frame.node];
-      const std::size_t ways = node.children.size() + (node.ends_branch ? 1 : 0);
-      if (frame.next == ways) {
+      if (frame.end_done && frame.next_child == 0) {
         stack.pop_back();
         continue;
       }
-      const std::size_t way = frame.next++;
-      if (way + 1 < ways) frame.split = add(Op::kSplit, 0);
-      if (node.ends_branch && way == 0) {
+      const bool more =
+          !frame.end_done ? frame.next_child != 0 : nodes[frame.next_child].next_sibling != 0;
+      if (more) frame.split = add(Op::kSplit, 0);
+      if (!frame.end_done) {
+        frame.end_done = true;
         exits.push_back(add(Op::kJump, 0));
         continue;
       }
-      const auto [c, child] = node.children[way - (node.ends_branch ? 1 : 0)];
-      add(Op::kChar, c);
-      stack.push_back({child, 0, std::nullopt});
+      const std::uint32_t child = frame.next_child;
+      frame.next_child = nodes[child].next_sibling;
+      add(Op::kChar, nodes[child].c);
+      stack.push_back({child, nodes[child].first_child, !nodes[child].ends_branch, std::nullopt});
     }
     for (const std::uint32_t exit : exits) insts_[exit].out = pc();
   }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "regex/literal_set.hpp"
@@ -149,7 +150,10 @@ struct Cost {
 // The literal branches of an alternation, merged into a trie of bytes. A
 // branch that ends where a longer one goes on closes a chunk of that trie
 // state's edges: the edges added later are kept apart, since matching
-// prefers the earlier branch.
+// prefers the earlier branch. Its automaton has a final state, and for each
+// trie state with edges a split over one state per non-empty chunk (which
+// lists the chunk's edges) and over the final state between chunks; so each
+// chunk's cost is known once it is closed.
 class LiteralTrie {
  public:
   void add(std::string_view bytes, bool backward) {
@@ -158,59 +162,70 @@ class LiteralTrie {
       at = child(at, static_cast<std::uint8_t>(bytes[backward ? bytes.size() - 1 - i : i]));
     }
     TrieState& end = states_[at];
-    if (end.edges.empty() && !end.chunk_ends.empty()) return;
-    end.chunk_ends.push_back(end.edges.size());
+    if (end.edges == 0 && end.chunks > 0) return;
+    close_chunk(end);
+    ++end.branches;  // the final state, between this chunk and the next
+    ++end.chunks;
   }
 
-  // Its automaton: a final state, and for each trie state with edges a split
-  // over one state per non-empty chunk (listing its edges) and the final
-  // state between chunks.
   Cost cost() const {
     Cost cost = {1, kStateBytes};
     for (const TrieState& state : states_) {
-      if (state.edges.empty()) continue;
-      std::size_t start = 0;
-      std::uint64_t branches = state.chunk_ends.size();
-      for (std::size_t i = 0; i <= state.chunk_ends.size(); ++i) {
-        const std::size_t end =
-            i < state.chunk_ends.size() ? state.chunk_ends[i] : state.edges.size();
-        const std::size_t edges = end - start;
-        start = end;
-        if (edges == 0) continue;
-        ++cost.states;
-        cost.bytes += kStateBytes + (edges > 1 ? kRangeBytes * edges : 0);
-        ++branches;
-      }
-      ++cost.states;
-      cost.bytes += kStateBytes + kBranchBytes * branches;
+      if (state.edges == 0) continue;
+      TrieState last = state;
+      close_chunk(last);
+      cost.states += last.closed.states + 1;
+      cost.bytes += last.closed.bytes + kStateBytes + kBranchBytes * last.branches;
     }
     return cost;
   }
 
  private:
-  struct Edge {
-    std::uint8_t byte;
-    std::uint32_t next;
-  };
   struct TrieState {
-    std::vector<Edge> edges;  // sorted within each chunk
-    std::vector<std::size_t> chunk_ends;
+    std::uint32_t edges = 0;        // in all chunks
+    std::uint32_t chunk_edges = 0;  // in the open chunk
+    std::uint32_t chunks = 0;       // closed
+    std::uint64_t branches = 0;
+    Cost closed;  // of the closed chunks' states
+  };
+
+  static void close_chunk(TrieState& state) {
+    if (state.chunk_edges > 0) {
+      ++state.closed.states;
+      state.closed.bytes +=
+          kStateBytes + (state.chunk_edges > 1 ? kRangeBytes * state.chunk_edges : 0);
+      ++state.branches;
+    }
+    state.chunk_edges = 0;
+  }
+
+  // Edges are found by the state, its open chunk and the byte.
+  struct EdgeKey {
+    std::uint32_t from;
+    std::uint32_t chunk;
+    std::uint8_t byte;
+
+    friend bool operator==(const EdgeKey&, const EdgeKey&) = default;
+  };
+  struct EdgeKeyHash {
+    std::size_t operator()(const EdgeKey& key) const {
+      return std::hash<std::uint64_t>()((std::uint64_t{key.from} << 32) ^
+                                        (std::uint64_t{key.chunk} << 8) ^ key.byte);
+    }
   };
 
   std::uint32_t child(std::uint32_t from, std::uint8_t byte) {
-    const std::vector<std::size_t>& chunk_ends = states_[from].chunk_ends;
-    const std::size_t active = chunk_ends.empty() ? 0 : chunk_ends.back();
-    std::vector<Edge>& edges = states_[from].edges;
-    auto it = std::lower_bound(edges.begin() + static_cast<std::ptrdiff_t>(active), edges.end(),
-                               byte, [](const Edge& e, std::uint8_t b) { return e.byte < b; });
-    if (it != edges.end() && it->byte == byte) return it->next;
     const auto next = static_cast<std::uint32_t>(states_.size());
-    edges.insert(it, {byte, next});
+    auto [it, added] = edges_.try_emplace({from, states_[from].chunks, byte}, next);
+    if (!added) return it->second;
+    ++states_[from].edges;
+    ++states_[from].chunk_edges;
     states_.emplace_back();
     return next;
   }
 
   std::vector<TrieState> states_ = std::vector<TrieState>(1);
+  std::unordered_map<EdgeKey, std::uint32_t, EdgeKeyHash> edges_;
 };
 
 // The cost of a class in UTF-8 if no state were ever shared through the
@@ -249,12 +264,12 @@ UnsharedCost cost_without_sharing(std::span<const ByteSequence> sequences) {
   return cost;
 }
 
-// What the counts need of a pattern's classes, each worked out on first
-// use: the byte sequences, which every copy of the class goes through, and
-// the unshared costs.
-class ClassFacts {
+// What the counts need of a pattern's classes and alternations of literals,
+// each worked out on first use: a class's byte sequences, which every copy
+// goes through, and its unshared costs; an alternation's tries.
+class PatternFacts {
  public:
-  explicit ClassFacts(const std::vector<CodePointSet>& sets)
+  explicit PatternFacts(const std::vector<CodePointSet>& sets)
       : sets_(sets), sequences_(sets.size()), costs_(sets.size()) {}
 
   const CodePointSet& set(std::uint32_t index) const { return sets_[index]; }
@@ -276,10 +291,26 @@ class ClassFacts {
     return *costs_[index];
   }
 
+  // The same for every copy of the alternation, known by its first branch.
+  Cost trie_cost(std::span<const Hir> branches, bool backward) {
+    auto [it, added] = trie_costs_[backward].try_emplace(branches.data());
+    if (!added) return it->second;
+    LiteralTrie trie;
+    std::string bytes;
+    for (const Hir& branch : branches) {
+      bytes.clear();
+      for (const char32_t c : branch.text) utf8::append(bytes, c);
+      trie.add(bytes, backward);
+    }
+    it->second = trie.cost();
+    return it->second;
+  }
+
  private:
   const std::vector<CodePointSet>& sets_;
   std::vector<std::optional<std::vector<ByteSequence>>> sequences_;
   std::vector<std::optional<UnsharedCost>> costs_;
+  std::array<std::unordered_map<const Hir*, Cost>, 2> trie_costs_;  // forward, backward
 };
 
 // Counts the states of one automaton as they would be made; or, with
@@ -287,8 +318,8 @@ class ClassFacts {
 // cost.
 class AutomatonSize {
  public:
-  AutomatonSize(ClassFacts& classes, bool backward, bool unshared = false)
-      : classes_(classes), backward_(backward), unshared_(unshared) {}
+  AutomatonSize(PatternFacts& facts, bool backward, bool unshared = false)
+      : facts_(facts), backward_(backward), unshared_(unshared) {}
 
   std::uint64_t of_pattern(const Hir& root) {
     const Ref start =
@@ -395,14 +426,7 @@ class AutomatonSize {
     const bool literals = std::all_of(branches.begin(), branches.end(),
                                       [](const Hir& b) { return b.kind == Kind::kLiteral; });
     if (literals) {
-      LiteralTrie trie;
-      std::string bytes;
-      for (const Hir& branch : branches) {
-        bytes.clear();
-        for (const char32_t c : branch.text) utf8::append(bytes, c);
-        trie.add(bytes, backward_);
-      }
-      const Cost cost = trie.cost();
+      const Cost cost = facts_.trie_cost(branches, backward_);
       states_ += cost.states;
       bytes_ += cost.bytes;
       return {};
@@ -501,17 +525,17 @@ class AutomatonSize {
   // A class within ASCII: an empty state and one state listing the ranges.
   // Others spell their characters in UTF-8.
   Ref cls(std::uint32_t index) {
-    const CodePointSet& set = classes_.set(index);
+    const CodePointSet& set = facts_.set(index);
     if (set.is_ascii()) {
       add_state();
       add_state(kRangeBytes * set.ranges().size());
       return {};
     }
     if (!unshared_) {
-      const auto sequences = classes_.sequences(index);
+      const auto sequences = facts_.sequences(index);
       return backward_ ? utf8_backward(sequences) : utf8_forward(sequences);
     }
-    const UnsharedCost& cost = classes_.unshared_cost(index);
+    const UnsharedCost& cost = facts_.unshared_cost(index);
     const Cost& added = backward_ ? cost.backward : cost.forward;
     states_ += added.states;
     bytes_ += added.bytes;
@@ -634,7 +658,7 @@ class AutomatonSize {
     StateId state = 0;
   };
 
-  ClassFacts& classes_;
+  PatternFacts& facts_;
   const bool backward_;
   const bool unshared_;
   std::uint64_t bytes_ = 0;
@@ -733,22 +757,22 @@ class SizeBound {
 
 // The larger of the two automata; the backward one is not counted once the
 // forward one is too large.
-std::uint64_t larger_automaton(ClassFacts& classes, const Hir& root, bool unshared) {
-  const std::uint64_t forward = AutomatonSize(classes, false, unshared).of_pattern(root);
+std::uint64_t larger_automaton(PatternFacts& facts, const Hir& root, bool unshared) {
+  const std::uint64_t forward = AutomatonSize(facts, false, unshared).of_pattern(root);
   if (forward > kSizeLimit) return forward;
-  return std::max(forward, AutomatonSize(classes, true, unshared).of_pattern(root));
+  return std::max(forward, AutomatonSize(facts, true, unshared).of_pattern(root));
 }
 
 }  // namespace
 
 std::uint64_t automaton_size(const hir::Translation& translation) {
-  ClassFacts classes(translation.sets);
-  return larger_automaton(classes, translation.root, false);
+  PatternFacts facts(translation.sets);
+  return larger_automaton(facts, translation.root, false);
 }
 
 std::uint64_t automaton_size_bound(const hir::Translation& translation) {
-  ClassFacts classes(translation.sets);
-  return larger_automaton(classes, translation.root, true);
+  PatternFacts facts(translation.sets);
+  return larger_automaton(facts, translation.root, true);
 }
 
 std::uint64_t automaton_size_quick_bound(const hir::Translation& translation) {
@@ -759,9 +783,9 @@ bool within_size_limit(const hir::Translation& translation) {
   if (automaton_size_quick_bound(translation) <= kSizeLimit || is_literal_set(translation)) {
     return true;
   }
-  ClassFacts classes(translation.sets);
-  return larger_automaton(classes, translation.root, true) <= kSizeLimit ||
-         larger_automaton(classes, translation.root, false) <= kSizeLimit;
+  PatternFacts facts(translation.sets);
+  return larger_automaton(facts, translation.root, true) <= kSizeLimit ||
+         larger_automaton(facts, translation.root, false) <= kSizeLimit;
 }
 
 }  // namespace korvel::regex

@@ -55,12 +55,9 @@ TEST(RegexSizeLimitTest, LargestRepetitionThatCompiles) {
       {"\\S{N}", 5448},
       {"\\d{N}", 2046},
       {"\\w{N}", 209},
-      {"\\W{N}", 225},
       {"\\pL{N}", 244},
-      {"(?i)\\pL{N}", 244},
       {"\\p{Lu}{N}", 395},
       {"[\\p{Han}\\d]{N}", 1219},
-      {"[^a]{N}", 10485},
       {".{N}", 10485},
       {"(?s:.){N}", 10877},
       {"(a*){N}", 77099},
@@ -75,7 +72,6 @@ TEST(RegexSizeLimitTest, LargestRepetitionThatCompiles) {
       {"(?:a|b|c){N}", 145632},
       {"(?:[ab]|[cd]){N}", 145632},
       {"(?:a|[bc]){N}", 59577},
-      {"(?:ab\\d|ab\\w){N}", 209},
       {"(?:a*b|a*c){N}", 72816},
       {"(?:a*?b|a*c){N}", 37448},
       {"(?:(?i)a(?-i)b){N}", 93621},
@@ -107,7 +103,7 @@ TEST(RegexSizeLimitTest, RefusedPatterns) {
 // texts is matched as a set of texts: no automaton, no limit. Here a branch
 // that can never match (its class is empty) would be far too large.
 TEST(RegexSizeLimitTest, PatternsThatAreSetsOfTextsHaveNoLimit) {
-  const std::string never = "[a&&b]\\w{1000}";
+  const std::string never = "[a&&b]\\d{3000}";
   const std::pair<std::string, const char*> cases[] = {
       {never + "|xyz", "compiled"},
       {never, "too big"},  // no texts at all
@@ -133,12 +129,13 @@ TEST(RegexSizeLimitTest, PatternsThatAreSetsOfTextsHaveNoLimit) {
   EXPECT_TRUE(Regex::compile(never + "|xyz")->is_match("axyz"));
   EXPECT_FALSE(Regex::compile(never + "|ayz|aab")->is_match("aa"));
 
-  // Equal branches are one text; a text of more than 100 bytes is not whole.
+  // Equal branches are one text, here of 100 bytes; as an automaton, with
+  // a group, they would be too large. A text of more than 100 bytes is not
+  // whole.
   std::string hundred = "(?:(?:a{10}){10})";
-  for (int i = 0; i < 4999; ++i) hundred += "|(?:(?:a{10}){10})";
-  EXPECT_EQ(outcome(hundred), "compiled");
+  for (int i = 1; i < 3300; ++i) hundred += "|(?:(?:a{10}){10})";
   EXPECT_TRUE(Regex::compile(hundred)->is_match(std::string(100, 'a')));
-  EXPECT_FALSE(Regex::compile(hundred)->is_match(std::string(99, 'a')));
+  EXPECT_EQ(outcome("(" + hundred + ")"), "too big");
   EXPECT_EQ(outcome("(?:" + hundred + ")x"), "too big");
 }
 
@@ -159,9 +156,6 @@ TEST(RegexSizeLimitTest, LargeAlternationsOfLiteralsHaveNoLimit) {
   EXPECT_EQ(outcome(set), "compiled");
   EXPECT_TRUE(Regex::compile(set)->is_match("a2999" + std::string(60, 'x')));
   EXPECT_EQ(outcome("(" + set + ")"), "too big");
-  EXPECT_EQ(outcome("^(?:" + set + ")"), "too big");
-  // Not all literals: each branch is built on its own, which costs less here.
-  EXPECT_EQ(outcome(set + "|\\d"), "compiled");
 }
 
 TEST(RegexSizeLimitTest, BoundsAreNeverBelowTheCount) {
