@@ -10,8 +10,15 @@
 
 namespace korvel::regex {
 
-// Translates left to right and stops at the first error. Patterns that could
-// match text that is not UTF-8 (possible only under (?-u)) are refused.
+// Translates left to right and stops at the first error, each item checked
+// after the items inside it. Patterns that could match text that is not
+// UTF-8 are refused; only outside Unicode mode, (?-u), can they be written.
+// There a \p class, or a non-ASCII character inside brackets, is "Unicode
+// not allowed here" at that item; "." and \x80 to \xFF, and a class that
+// reaches past ASCII once folded and negated (\W, [^a], [[:^alpha:]]) are
+// "pattern can match invalid UTF-8" at that item or bracket. A non-ASCII
+// character outside brackets stands for itself, under (?i) too, and \b and
+// \B test ASCII word characters.
 Expected<hir::Translation, SyntaxError> translate(const ast::Ast& ast);
 
 }  // namespace korvel::regex
