@@ -2,9 +2,10 @@
 //
 // A search takes an object for itself and gives it back when done, so no two
 // searches ever share one; an object that a search left because of an
-// exception, perhaps half changed, is dropped. The first thread to take one keeps it as its own
-// and reaches it again without a lock; other threads share a stack under a
-// mutex, which grows to the number of them that search at the same time.
+// exception, perhaps half changed, is dropped. The first thread to take one
+// keeps it as its own and reaches it again without a lock; other threads
+// share a stack under a mutex, which grows to the number of them that search
+// at the same time.
 #pragma once
 
 #include <atomic>

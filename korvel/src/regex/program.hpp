@@ -39,7 +39,8 @@ struct Fragment {
 
 // A literal that every match contains, and the parts of the pattern on
 // either side of it: `before` reads right to left from the literal's start,
-// `after` left to right from its end.
+// `after` left to right from its end. A program has one only where a search
+// for it pays (shortcuts.cpp).
 struct InnerLiteral {
   std::string text;
   Fragment before;

@@ -13,9 +13,6 @@ constexpr std::size_t kDfaBudget = std::size_t{1} << 20;
 // would fill a cache too soon to pay for building them.
 constexpr std::size_t kMaxDfaInsts = kDfaBudget / 64;
 
-// As common in texts as the blank and the most frequent letters of prose.
-constexpr int kCommonByte = 200;
-
 // Building the first states of a DFA costs more than the Pike VM spends on a
 // short text. The first few short texts that a compiled pattern meets run on
 // the Pike VM; a pattern that keeps meeting texts then has its DFA states
@@ -69,13 +66,6 @@ Searcher::Searcher(Program program) : program_(std::move(program)) {
     after_ = nfa_of(inner.after.insts, program_, true, false);
     inner_.emplace(inner.text);
     inner_is_whole_ = is_trivial(inner.before) && is_trivial(inner.after);
-    // A literal prefix of a few bytes skips as well as the inner literal and
-    // needs one run only; one byte that is common in texts is everywhere.
-    const std::size_t prefix = program_.prefix.size();
-    const bool common = inner.text.size() == 1 &&
-                        byte_commonness(static_cast<unsigned char>(inner.text[0])) >= kCommonByte;
-    use_inner_ = !program_.anchored_start && !program_.anchored_end &&
-                 (inner_is_whole_ || (prefix < 3 && prefix <= inner.text.size() && !common));
   }
 }
 
@@ -86,7 +76,7 @@ bool Searcher::is_match(std::string_view text) const {
     if (const std::optional<bool> found = prefix_set_->search.occurs_in(text)) return *found;
   }
   std::size_t inner_at = 0;
-  if (use_inner_) {
+  if (inner_) {
     // Every match holds the inner literal; without it there is nothing to run.
     inner_at = inner_->find(text);
     if (inner_at == std::string_view::npos) return false;
@@ -117,7 +107,7 @@ std::optional<bool> Searcher::run_dfas(Caches& caches, std::string_view text,
     if (result.outcome == DfaOutcome::kGaveUp) return std::nullopt;
     return result.outcome == DfaOutcome::kMatch;
   }
-  if (use_inner_) return around_inner(caches, text, inner_at);
+  if (inner_) return around_inner(caches, text, inner_at);
   return forward(caches, text);
 }
 

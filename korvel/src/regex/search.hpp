@@ -78,7 +78,6 @@ class Searcher {
   std::optional<LiteralSearch> inner_;
   bool inner_is_whole_ = false;
   bool prefix_set_is_whole_ = false;
-  bool use_inner_ = false;
   bool fits_dfa_ = false;
   mutable CachePool<Caches> caches_;
   mutable std::atomic<std::uint32_t> cold_searches_{0};

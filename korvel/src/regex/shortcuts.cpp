@@ -64,6 +64,20 @@ Run best_literal_run(const std::vector<const Hir*>& sequence) {
   return best;
 }
 
+// As common in texts as blanks and the most frequent letters of prose.
+constexpr int kCommonByte = 200;
+
+// Whether searching for the inner literal beats running the program with
+// its prefix: always when the literal is the whole pattern; otherwise when
+// the prefix is shorter than three bytes and not longer than the literal,
+// and the literal is not one common byte (it would be everywhere).
+bool worth_searching(const Run& run, std::size_t items, std::string_view prefix) {
+  if (run.first == 0 && run.last == items) return true;
+  const bool common = run.text.size() == 1 &&
+                      byte_commonness(static_cast<unsigned char>(run.text[0])) >= kCommonByte;
+  return prefix.size() < 3 && prefix.size() <= run.text.size() && !common;
+}
+
 }  // namespace
 
 void add_shortcuts(const Hir& root, Program& program) {
@@ -78,9 +92,10 @@ void add_shortcuts(const Hir& root, Program& program) {
     program.prefixes = std::move(prefixes.literals);
     program.prefixes_exact = prefixes.exact;
   }
+  if (program.anchored_start || program.anchored_end) return;
   const std::vector<const Hir*> sequence = sequence_of(root);
   Run run = best_literal_run(sequence);
-  if (run.first == run.last) return;
+  if (run.first == run.last || !worth_searching(run, sequence.size(), program.prefix)) return;
   const std::span<const Hir* const> all(sequence);
   program.inner = InnerLiteral{std::move(run.text), compile_fragment(all.first(run.first), true),
                                compile_fragment(all.subspan(run.last), false)};
