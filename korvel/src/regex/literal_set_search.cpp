@@ -187,8 +187,8 @@ struct Tables {
 // Scans the positions from where the query starts at which the shortest
 // literal fits, a block at a time: two blocks at a time while their bytes
 // lie in the text, each looked at alone only where the two have candidates,
-// then single blocks, then the rest copied into a padded block. A scan that
-// stops at a candidate it did not check clears `certain`.
+// then single blocks, then one last block. A scan that stops at a candidate
+// it did not check clears `certain`.
 template <typename Blocks, typename Check>
 [[gnu::always_inline]] inline std::size_t scan(const Blocks& blocks, std::size_t fingerprint,
                                                Query& query, const Check& check) {
@@ -228,12 +228,21 @@ template <typename Blocks, typename Check>
     if (const std::size_t found = in_block(mask, at); found != npos) return found;
   }
   if (at >= positions) return npos;
+  // Fewer than kWidth positions remain. Where the text allows, the last
+  // block ends at the text's end and overlaps the blocks scanned, whose
+  // positions it leaves out; copying the rest would cost more.
+  const std::size_t block_bytes = kWidth + fingerprint - 1;
+  if (text.size() - query.from >= block_bytes) {
+    const std::size_t last = text.size() - block_bytes;
+    const std::uint64_t scanned = (std::uint64_t{1} << (at - last)) - 1;
+    const std::uint64_t fitting = (std::uint64_t{1} << (positions - last)) - 1;
+    const std::uint32_t mask = blocks.block(bytes + last, buckets);
+    return in_block(mask & static_cast<std::uint32_t>(fitting & ~scanned), last);
+  }
   unsigned char padded[kWidth + 4] = {};
   std::memcpy(padded, bytes + at, std::min(text.size() - at, sizeof padded));
-  const std::size_t lanes = positions - at;
   const std::uint32_t mask = blocks.block(padded, buckets);
-  // Fewer than kWidth positions remain.
-  return in_block(mask & ((std::uint32_t{1} << lanes) - 1), at);
+  return in_block(mask & ((std::uint32_t{1} << (positions - at)) - 1), at);
 }
 
 template <template <std::size_t, bool> class Blocks, bool kAscii, typename Check>
