@@ -57,6 +57,7 @@ std::optional<Bindings<PyJsonValue>> read_bindings(Borrowed bindings) {
 Expected<const PyJsonView*, VarAccessError> access_in_place(PyObject* bindings,
                                                             std::span<const VarName> names,
                                                             const PathKeys& keys) {
+  if (const PyJsonView* found = keys.find_names(bindings)) return found;
   PyObject* bound = PyDict_GetItemWithError(bindings, keys.key(0));
   if (bound == nullptr) {
     return Unexpected(VarAccessError(VarAccessError::VariableNotFound{names.front().name}));

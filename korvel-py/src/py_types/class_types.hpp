@@ -2,7 +2,9 @@
 // share: the receiver check, the method prologue, comparison, deallocation.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <memory>
 #include <span>
 #include <string>
@@ -63,7 +65,12 @@ PyObject* method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
                  PyObject* kwnames) noexcept {
   return guard<PyObject*>(nullptr, [&]() -> PyObject* {
     std::array<PyObject*, kSignature.names.size()> arguments;
-    if (!bind_arguments(kSignature, args, nargs, kwnames, arguments)) return nullptr;
+    // The common call gives every parameter by position and needs no binding.
+    if (kwnames == nullptr && PyVectorcall_NARGS(nargs) == std::ssize(arguments)) {
+      std::copy_n(args, arguments.size(), arguments.begin());
+    } else if (!bind_arguments(kSignature, args, nargs, kwnames, arguments)) {
+      return nullptr;
+    }
     const Instance* instance = as_instance<Instance>(self);
     if (instance == nullptr) {
       raise_cast_error(Borrowed(self), Instance::kName);

@@ -14,6 +14,7 @@
 #include "py_types/jsonobj.hpp"
 #include "py_types/path_keys.hpp"
 #include "py_types/plain_data.hpp"
+#include "py_types/plain_value.hpp"
 #include "py_types/value_to_python.hpp"
 
 namespace korvel::py {
@@ -81,7 +82,7 @@ PyObject* eval_in_place(const CompiledExpression& exp, PyObject* bindings) {
     auto found = access_in_place(bindings, path.names(), exp.keys[slot]);
     if (!found) return Unexpected(EvalError(std::move(found).error()));
     // Every value of plain data converts.
-    Expected<Value, std::string> value = Value::from_json_object_ref(**found);
+    Expected<Value, std::string> value = plain_to_value((*found)->object());
     if (!value) {
       return Unexpected(
           EvalError(VarAccessError(VarAccessError::ConversionError{std::move(value).error()})));

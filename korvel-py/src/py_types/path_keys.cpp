@@ -7,6 +7,7 @@ namespace korvel::py {
 PathKeys::PathKeys(const VarAccess& path) {
   keys_.reserve(path.names().size());
   for (const VarName& step : path.names()) {
+    if (step.index) names_only_ = false;
     // Step names are UTF-8 by construction, so only memory can run short.
     PyObject* key =
         PyUnicode_FromStringAndSize(step.name.data(), static_cast<Py_ssize_t>(step.name.size()));

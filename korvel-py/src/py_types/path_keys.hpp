@@ -32,8 +32,23 @@ class PathKeys {
   // The key of step `i`.
   PyObject* key(std::size_t i) const { return keys_[i].get(); }
 
+  // What a path of names alone designates in plain `bindings`, when every
+  // step finds its member; otherwise null, and the walk of VarAccess gives
+  // the value or the error.
+  const PyJsonView* find_names(PyObject* bindings) const {
+    if (!names_only_ || keys_.empty()) return nullptr;
+    PyObject* current = bindings;
+    for (const Ref& key : keys_) {
+      if (!PyDict_CheckExact(current)) return nullptr;
+      current = PyDict_GetItemWithError(current, key.get());
+      if (current == nullptr) return nullptr;
+    }
+    return &PyJsonView::of(current);
+  }
+
  private:
   std::vector<Ref> keys_;
+  bool names_only_ = true;  // no step has an index
 };
 
 }  // namespace korvel::py

@@ -8,9 +8,9 @@
 namespace korvel::py {
 namespace {
 
-inline bool is_plain_container(PyObject* value) {
-  return PyDict_CheckExact(value) || PyList_CheckExact(value) || PyTuple_CheckExact(value);
-}
+// What the walk does with a value: descends into a container, accepts a
+// plain leaf, or stops at anything else.
+enum class Kind { kContainer, kLeaf, kOther };
 
 // A str that has a UTF-8 form; the interpreter keeps the form it makes here
 // for every later read.
@@ -41,11 +41,17 @@ bool int_converts(PyObject* number) {
   return true;
 }
 
-inline bool is_plain_leaf(PyObject* value) {
-  if (value == Py_None || PyBool_Check(value) || PyFloat_CheckExact(value)) return true;
-  if (PyUnicode_CheckExact(value)) return has_utf8(value);
-  if (PyLong_CheckExact(value)) return int_converts(value);
-  return false;
+// The kind of a value by its exact type, strs first as the most common. Of
+// an object that is not plain nothing but the type is read.
+inline Kind kind_of(PyObject* value) {
+  PyTypeObject* type = Py_TYPE(value);
+  if (type == &PyUnicode_Type) return has_utf8(value) ? Kind::kLeaf : Kind::kOther;
+  if (type == &PyDict_Type || type == &PyList_Type || type == &PyTuple_Type) {
+    return Kind::kContainer;
+  }
+  if (type == &PyLong_Type) return int_converts(value) ? Kind::kLeaf : Kind::kOther;
+  if (type == &PyFloat_Type || type == &PyBool_Type || value == Py_None) return Kind::kLeaf;
+  return Kind::kOther;
 }
 
 // The check of one value, with a stack of the containers being looked at.
@@ -57,7 +63,8 @@ class PlainCheck {
   ~PlainCheck() { leave_all(); }
 
   bool check(PyObject* root) {
-    if (!is_plain_container(root)) return is_plain_leaf(root);
+    const Kind kind = kind_of(root);
+    if (kind != Kind::kContainer) return kind == Kind::kLeaf;
     const bool plain = enter(root) && check_items();
     leave_all();
     return plain;
@@ -67,6 +74,7 @@ class PlainCheck {
   struct Frame {
     PyObject* container;
     Py_ssize_t position;  // of the next item, or PyDict_Next's position
+    bool dict;
   };
 
   // Most data nests only a few levels: its frames need no heap.
@@ -76,7 +84,7 @@ class PlainCheck {
     while (!frames_.empty()) {
       Frame& frame = frames_.back();
       PyObject* item;
-      if (PyDict_CheckExact(frame.container)) {
+      if (frame.dict) {
         PyObject* key;
         if (!PyDict_Next(frame.container, &frame.position, &key, &item)) {
           leave();
@@ -90,7 +98,13 @@ class PlainCheck {
         }
         item = PySequence_Fast_GET_ITEM(frame.container, frame.position++);
       }
-      if (is_plain_container(item) ? !enter(item) : !is_plain_leaf(item)) return false;
+      switch (kind_of(item)) {
+        case Kind::kContainer:
+          if (!enter(item)) return false;
+          break;
+        case Kind::kLeaf: break;
+        case Kind::kOther: return false;
+      }
     }
     return true;
   }
@@ -103,7 +117,7 @@ class PlainCheck {
       return false;
     }
     try {
-      frames_.emplace(Frame{container, 0});
+      frames_.emplace(Frame{container, 0, PyDict_CheckExact(container) != 0});
     } catch (...) {
       leave_nesting();
       throw;
