@@ -219,6 +219,24 @@ def test_eval(case):
     assert_same_outcome(lambda: exp.eval(bindings), lambda: exp.eval(CopiedDict(bindings)))
 
 
+# Values read whole, each a different way through the reading of plain data:
+# scalars at the edges of the int ranges, arrays of scalars, arrays that hold
+# something read only by the general conversion after some scalars.
+WHOLE_VALUES = [
+    "", "\u00e9\U0001f600", 2**63 - 1, -(2**63), 2**63, 2**64, -(2**63) - 1, -0.0, True, None,
+    [], ("a", 1, 2.5, False, None), ["a", 2**64], ["a", [1, [2]]], [1, {"k": (2,)}],
+]
+
+
+@pytest.mark.parametrize("value", WHOLE_VALUES, ids=repr)
+@pytest.mark.parametrize("text", ["x", "[x, x]", "len(x)", "x == x"])
+def test_eval_whole_values(text, value):
+    exp = Exp(text)
+    assert_same_outcome(
+        lambda: exp.eval({"x": value}), lambda: exp.eval(CopiedDict({"x": value}))
+    )
+
+
 @examples
 @given(path_and_root())
 def test_access(case):
