@@ -22,6 +22,10 @@ constexpr Entry kMatched = ~Entry{2};
 
 bool is_special(Entry entry) { return static_cast<std::intptr_t>(entry) < 0; }
 
+// Over fewer bytes than this, stepping through the states costs less than
+// setting up a prefilter's search.
+constexpr std::size_t kMinSkipped = 16;
+
 // A cache clear is thrashing when, after a few, the search reads fewer bytes
 // per state built than this.
 constexpr std::size_t kMinClears = 3;
@@ -333,11 +337,13 @@ DfaResult DfaCache::forward(std::string_view text, std::size_t at) {
   Entry state = start_state(flags_of(char_before(text, at)));
   while (true) {
     if (state != kUnknown && (state & kQuiet) != 0) {
-      const std::size_t found = prefilter_->find(text, at);
-      if (found == std::string_view::npos) return {DfaOutcome::kNoMatch, size};
-      if (found != at) {
-        at = found;
-        state = start_state(flags_of(char_before(text, at)));
+      if (size - at >= kMinSkipped) {
+        const std::size_t found = prefilter_->find(text, at);
+        if (found == std::string_view::npos) return {DfaOutcome::kNoMatch, size};
+        if (found != at) {
+          at = found;
+          state = start_state(flags_of(char_before(text, at)));
+        }
       }
       if (state != kUnknown) state &= ~kQuiet;
     }

@@ -223,7 +223,8 @@ TEST(RegexSearchTest, LiteralsOnly) {
 }
 
 // Alternatives of literals and spellings under (?i): a set search, alone when
-// the literals are the matches, ahead of a DFA otherwise.
+// the literals are the matches, ahead of a DFA otherwise (which steps through
+// the last few bytes without it).
 TEST(RegexSearchTest, LiteralAlternatives) {
   const std::string prose(300, ' ');
   const std::vector<std::string> texts = {"",
@@ -231,6 +232,8 @@ TEST(RegexSearchTest, LiteralAlternatives) {
                                           prose + "durian",
                                           prose + "DuRiAn",
                                           prose + "dur",
+                                          prose + "dur durian",
+                                          prose + "durdu",
                                           "a banana",
                                           prose + "ab",
                                           "\xe2\x84\xaa"
