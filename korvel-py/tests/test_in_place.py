@@ -199,6 +199,8 @@ EXPRESSIONS = {
     "int(x)": [], "float(x)": [], "bool(x)": [], "x || y": [], "x && y": [], "!x": [],
     "x < y": [], "x >= y": [], "replace(x, 'a', y)": [], "format(x, y)": [],
     "matches(x, 'a')": [], "z": [],
+    # Several reads of one binding, between reads of others.
+    "[x.k, y, x.k.a, x]": [("k", None), ("a", None)], "[x.a, z, x.a]": [("a", None)],
 }
 
 

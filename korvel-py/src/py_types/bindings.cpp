@@ -54,14 +54,14 @@ std::optional<Bindings<PyJsonValue>> read_bindings(Borrowed bindings) {
   return read;
 }
 
-Expected<const PyJsonView*, VarAccessError> access_in_place(PyObject* bindings,
+Expected<const PyJsonView*, VarAccessError> access_in_place(BoundValues& bindings,
                                                             std::span<const VarName> names,
                                                             const PathKeys& keys) {
-  if (const PyJsonView* found = keys.find_names(bindings)) return found;
-  PyObject* bound = PyDict_GetItemWithError(bindings, keys.key(0));
+  PyObject* bound = bindings.find(keys.key(0));
   if (bound == nullptr) {
     return Unexpected(VarAccessError(VarAccessError::VariableNotFound{names.front().name}));
   }
+  if (const PyJsonView* found = keys.find_names(bound)) return found;
   return VarAccess::access_names(names, PyJsonView::of(bound), /*first_done=*/true, keys);
 }
 

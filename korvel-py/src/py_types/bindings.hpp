@@ -24,11 +24,32 @@ std::optional<Bindings<PyJsonValue>> read_bindings(Borrowed bindings);
 // An Env over `bindings`, which it takes over, with the default function table.
 Env<PyJsonValue> make_env(Bindings<PyJsonValue> bindings);
 
-// The value that `names` designates in a dict of plain bindings
-// (is_plain_bindings), read in place as VarAccess::access_from_bindings
-// reads an Env: the first step names a binding, the others are walked in it.
-// `keys` holds the steps' keys.
-Expected<const PyJsonView*, VarAccessError> access_in_place(PyObject* bindings,
+// The bindings of a dict of plain bindings (is_plain_bindings) by name. The
+// dict cannot change while it is read in place, and the last name looked up
+// is kept: the paths of a rule often start at the same binding.
+class BoundValues {
+ public:
+  explicit BoundValues(PyObject* bindings) : bindings_(bindings) {}
+
+  // The binding named by `key`, an interned str, or null.
+  PyObject* find(PyObject* key) {
+    if (key != last_key_) {
+      last_key_ = key;
+      last_value_ = PyDict_GetItemWithError(bindings_, key);
+    }
+    return last_value_;
+  }
+
+ private:
+  PyObject* bindings_;
+  PyObject* last_key_ = nullptr;
+  PyObject* last_value_ = nullptr;
+};
+
+// The value that `names` designates in plain bindings, read in place as
+// VarAccess::access_from_bindings reads an Env: the first step names a
+// binding, the others are walked in it. `keys` holds the steps' keys.
+Expected<const PyJsonView*, VarAccessError> access_in_place(BoundValues& bindings,
                                                             std::span<const VarName> names,
                                                             const PathKeys& keys);
 

@@ -77,7 +77,8 @@ PyObject* result_to_python(interpreter::EvalResult result) {
 
 // Plain bindings are read where they lie (plain_data.hpp): each variable is
 // looked up in the dict with its ready keys.
-PyObject* eval_in_place(const CompiledExpression& exp, PyObject* bindings) {
+PyObject* eval_in_place(const CompiledExpression& exp, PyObject* argument) {
+  BoundValues bindings(argument);
   auto read = [&](std::size_t slot, const VarAccess& path) -> Expected<Value, EvalError> {
     auto found = access_in_place(bindings, path.names(), exp.keys[slot]);
     if (!found) return Unexpected(EvalError(std::move(found).error()));

@@ -32,15 +32,15 @@ class PathKeys {
   // The key of step `i`.
   PyObject* key(std::size_t i) const { return keys_[i].get(); }
 
-  // What a path of names alone designates in plain `bindings`, when every
-  // step finds its member; otherwise null, and the walk of VarAccess gives
-  // the value or the error.
-  const PyJsonView* find_names(PyObject* bindings) const {
-    if (!names_only_ || keys_.empty()) return nullptr;
-    PyObject* current = bindings;
-    for (const Ref& key : keys_) {
+  // What a path of names alone designates in plain data, from `bound`, the
+  // value of its first step, when every later step finds its member;
+  // otherwise null, and the walk of VarAccess gives the value or the error.
+  const PyJsonView* find_names(PyObject* bound) const {
+    if (!names_only_) return nullptr;
+    PyObject* current = bound;
+    for (std::size_t i = 1; i < keys_.size(); ++i) {
       if (!PyDict_CheckExact(current)) return nullptr;
-      current = PyDict_GetItemWithError(current, key.get());
+      current = PyDict_GetItemWithError(current, keys_[i].get());
       if (current == nullptr) return nullptr;
     }
     return &PyJsonView::of(current);

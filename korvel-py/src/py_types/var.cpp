@@ -142,7 +142,8 @@ PyObject* var_access_access_from_bindings(const PyVarAccess& path,
   {
     const CollectorPause pause;
     if (is_plain_bindings(arguments[0])) {
-      return found_to_python(access_in_place(arguments[0], names, path.data.keys));
+      BoundValues bindings(arguments[0]);
+      return found_to_python(access_in_place(bindings, names, path.data.keys));
     }
   }
   std::optional<Bindings<PyJsonValue>> bindings = read_bindings(Borrowed(arguments[0]));
