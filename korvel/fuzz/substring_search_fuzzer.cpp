@@ -24,5 +24,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     from = found + 1;
   }
   korvel::fuzz::check(search.find(text, text.size() + 1) == std::string_view::npos);
+
+  // The occurrences that do not overlap, visited in one pass.
+  if (pattern.empty()) return 0;
+  std::size_t next = text.find(pattern);
+  search.for_each(text, [&](std::size_t at) {
+    korvel::fuzz::check(at == next);
+    next = text.find(pattern, at + pattern.size());
+  });
+  korvel::fuzz::check(next == std::string_view::npos);
   return 0;
 }

@@ -90,7 +90,8 @@ class Value {
       : rep_(std::int64_t{i}) {}
   Value(double d) : rep_(d) {}             // NOLINT(google-explicit-constructor)
   Value(bool b) : rep_(b) {}               // NOLINT(google-explicit-constructor)
-  Value(Text t) : rep_(std::move(t)) {}    // NOLINT(google-explicit-constructor)
+  Value(Text&& t) : rep_(std::move(t)) {}  // NOLINT(google-explicit-constructor)
+  Value(const Text& t) : rep_(t) {}        // NOLINT(google-explicit-constructor)
   Value(Array a) : rep_(std::move(a)) {}   // NOLINT(google-explicit-constructor)
   Value(Object o) : rep_(std::move(o)) {}  // NOLINT(google-explicit-constructor)
   Value(Null n) : rep_(n) {}               // NOLINT(google-explicit-constructor)

@@ -2,9 +2,11 @@
 //
 // Texts compare as UTF-8 bytes; only "len" and the empty-pattern forms of
 // "replace" and "split" look at character boundaries.
-#include <numeric>
+#include <cstring>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "builtins/argument_checks.hpp"
 #include "builtins/builtins.hpp"
@@ -32,11 +34,26 @@ Expected<TextPair, EvalError> two_strings(Arguments args) {
   return TextPair{*first, second->view()};
 }
 
-// A part of `text`: a view when `text` is a view, whose source outlives the
-// call; a copy when `text` is owned by an argument, which does not.
-Value part(const Text& text, std::size_t at, std::size_t length) {
-  const std::string_view bytes = text.view().substr(at, length);
-  return Value(text.is_borrowed() ? Text::borrowed(bytes) : Text::owned(std::string(bytes)));
+// The parts of `text` from each end (or the start) to the next end, skipping
+// `gap` bytes after each end: views when `text` is a view, whose source
+// outlives the call; copies when `text` is owned by an argument, which does not.
+Array pieces_between(const Text& text, std::span<const std::size_t> ends, std::size_t gap) {
+  const std::string_view bytes = text.view();
+  Array pieces;
+  pieces.reserve(ends.size());
+  std::size_t start = 0;
+  if (text.is_borrowed()) {
+    for (const std::size_t end : ends) {
+      pieces.emplace_back(Text::borrowed(std::string_view(bytes.data() + start, end - start)));
+      start = end + gap;
+    }
+  } else {
+    for (const std::size_t end : ends) {
+      pieces.emplace_back(Text::owned(std::string(bytes.data() + start, end - start)));
+      start = end + gap;
+    }
+  }
+  return pieces;
 }
 
 std::size_t char_length(std::string_view text, std::size_t at) {
@@ -57,29 +74,18 @@ std::string insert_at_every_boundary(std::string_view text, std::string_view to)
   return result;
 }
 
-// Calls f(position) for each occurrence of the searcher's non-empty pattern,
-// from left to right; occurrences do not overlap.
-template <class F>
-void for_each_occurrence(std::string_view text, const SubstringSearch& search, F&& f) {
-  const std::size_t length = search.pattern().size();
-  for (std::size_t at = search.find(text); at != std::string_view::npos;
-       at = search.find(text, at + length)) {
-    f(at);
-  }
-}
-
+// An empty piece, each character, and an empty piece again.
 Array split_into_chars(const Text& text) {
   const std::string_view bytes = text.view();
-  Array pieces;
-  pieces.reserve(utf8::count_chars(bytes) + 2);
-  pieces.emplace_back(Text());
+  std::vector<std::size_t> ends;
+  ends.reserve(utf8::count_chars(bytes) + 2);
+  ends.push_back(0);
   for (std::size_t at = 0; at < bytes.size();) {
-    const std::size_t length = char_length(bytes, at);
-    pieces.push_back(part(text, at, length));
-    at += length;
+    at += char_length(bytes, at);
+    ends.push_back(at);
   }
-  pieces.emplace_back(Text());
-  return pieces;
+  ends.push_back(bytes.size());
+  return pieces_between(text, ends, 0);
 }
 
 }  // namespace
@@ -148,7 +154,7 @@ FnResult replace(Arguments args) {
   std::string result;
   result.reserve(haystack.size());
   std::size_t copied = 0;
-  for_each_occurrence(haystack, SubstringSearch(pattern), [&](std::size_t at) {
+  SubstringSearch(pattern).for_each(haystack, [&](std::size_t at) {
     result.append(haystack.substr(copied, at - copied)).append(to->view());
     copied = at + pattern.size();
   });
@@ -164,45 +170,60 @@ FnResult split(Arguments args) {
   const std::string_view separator = texts->second;
   if (separator.empty()) return Value(split_into_chars(text));
 
-  // Counting first costs one more fast scan and saves regrowing an array of
-  // large elements.
-  const SubstringSearch search(separator);
-  std::size_t occurrences = 0;
-  for_each_occurrence(text.view(), search, [&](std::size_t) { ++occurrences; });
-  Array pieces;
-  pieces.reserve(occurrences + 1);
-  std::size_t start = 0;
-  for_each_occurrence(text.view(), search, [&](std::size_t at) {
-    pieces.push_back(part(text, start, at - start));
-    start = at + separator.size();
-  });
-  pieces.push_back(part(text, start, std::string_view::npos));
-  return Value(std::move(pieces));
+  // One scan notes where the pieces end, so that the array of large elements
+  // is allocated once, at its size.
+  std::vector<std::size_t> ends;
+  SubstringSearch(separator).for_each(text.view(), [&](std::size_t at) { ends.push_back(at); });
+  ends.push_back(text.view().size());
+  return Value(pieces_between(text, ends, separator.size()));
 }
 
-// Each element is written straight into the result in its text form, which
-// for a string is its own text.
+// Each element is written straight into the result in its text form. When
+// all are strings, the common case, the result's size is known and each
+// element is a single copy.
 FnResult join(Arguments args) {
   if (args.size() != 2) return count_error(2, args.size());
   const Array* array = args[0].get_if<Array>();
   if (array == nullptr) return type_error("Expected an array argument, got: '{}'", args[0]);
-  const Text* separator = args[1].get_if<Text>();
-  if (separator == nullptr) return type_error("Expected a string argument, got: '{}'", args[1]);
+  const Text* separator_text = args[1].get_if<Text>();
+  if (separator_text == nullptr) {
+    return type_error("Expected a string argument, got: '{}'", args[1]);
+  }
 
+  const std::string_view separator = separator_text->view();
   if (array->empty()) return owned_string(std::string());
-  // Exact when every element is a string; others grow the buffer as they are written.
-  const std::size_t size =
-      std::accumulate(array->begin(), array->end(), separator->view().size() * (array->size() - 1),
-                      [](std::size_t sum, const Value& element) {
-                        const Text* text = element.get_if<Text>();
-                        return sum + (text != nullptr ? text->view().size() : 0);
-                      });
+  std::size_t size = separator.size() * (array->size() - 1);
+  bool all_strings = true;
+  for (const Value& element : *array) {
+    const Text* text = element.get_if<Text>();
+    all_strings = all_strings && text != nullptr;
+    if (text != nullptr) size += text->view().size();
+  }
   std::string result;
-  result.reserve(size);
-  write_text_form(result, array->front());
-  for (auto it = array->begin() + 1; it != array->end(); ++it) {
-    result.append(separator->view());
-    write_text_form(result, *it);
+  if (all_strings) {
+    result.resize(size);
+    char* out = result.data();
+    // Separators are often a single byte, not worth a call.
+    const auto copy = [&out](std::string_view text) {
+      if (text.size() == 1) {
+        *out = text.front();
+      } else if (!text.empty()) {
+        std::memcpy(out, text.data(), text.size());
+      }
+      out += text.size();
+    };
+    copy(array->front().get_if<Text>()->view());
+    for (auto it = array->begin() + 1; it != array->end(); ++it) {
+      copy(separator);
+      copy(it->get_if<Text>()->view());
+    }
+  } else {
+    result.reserve(size);
+    write_text_form(result, array->front());
+    for (auto it = array->begin() + 1; it != array->end(); ++it) {
+      result.append(separator);
+      write_text_form(result, *it);
+    }
   }
   return owned_string(std::move(result));
 }

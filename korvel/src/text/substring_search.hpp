@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "text/byte_scan.hpp"
+
 namespace korvel {
 
 // A pattern prepared once (O(pattern) work, no allocation) for any number of
@@ -34,6 +36,20 @@ class SubstringSearch {
   // The first position at or after `from` where the pattern occurs in `text`,
   // or npos. An empty pattern occurs at `from` (when `from` <= text.size()).
   std::size_t find(std::string_view text, std::size_t from = 0) const;
+
+  // Calls f(position) for each occurrence of the pattern, which must not be
+  // empty, from left to right; occurrences do not overlap.
+  template <class F>
+  void for_each(std::string_view text, F&& f) const {
+    if (pattern_.size() == 1) {
+      for_each_byte(text, pattern_.front(), f);
+      return;
+    }
+    for (std::size_t at = find(text); at != std::string_view::npos;
+         at = find(text, at + pattern_.size())) {
+      f(at);
+    }
+  }
 
   std::string_view pattern() const { return pattern_; }
 

@@ -119,6 +119,29 @@ TEST(SubstringSearchTest, AgreesWithThePlainSearchOnRepetitiveTexts) {
   }
 }
 
+TEST(SubstringSearchTest, ForEachVisitsTheOccurrencesThatDoNotOverlap) {
+  std::mt19937 random(7);
+  // Texts of up to 70 bytes cross the 16-byte blocks of a single-byte search
+  // at every offset; NUL and bytes above 0x7F are bytes like any other.
+  const std::string_view alphabet("ab,\0\xFF", 5);
+  std::uniform_int_distribution<std::size_t> letter(0, alphabet.size() - 1);
+  for (int round = 0; round < 20000; ++round) {
+    std::string pattern(1 + random() % 3, ' ');
+    for (char& c : pattern) c = alphabet[letter(random)];
+    std::string text(random() % 71, ' ');
+    for (char& c : text) c = alphabet[letter(random)];
+
+    std::vector<std::size_t> expected;
+    for (std::size_t at = plain_find(text, pattern, 0); at != npos;
+         at = plain_find(text, pattern, at + pattern.size())) {
+      expected.push_back(at);
+    }
+    std::vector<std::size_t> visited;
+    SubstringSearch(pattern).for_each(text, [&](std::size_t at) { visited.push_back(at); });
+    ASSERT_EQ(visited, expected) << "\"" << pattern << "\" in \"" << text << "\"";
+  }
+}
+
 TEST(SubstringSearchTest, FindsEachOccurrenceOfALongPattern) {
   // A text of n "a" holds n - m + 1 overlapping occurrences of a^m.
   const std::string text(5000, 'a');
