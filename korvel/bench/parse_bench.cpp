@@ -79,8 +79,8 @@ void BM_ParseNestedCallsFallingBack(benchmark::State& state) {
   parse_text(state, repeat("f(", n - 1) + "f(a b" + repeat(")", n));
 }
 BENCHMARK(BM_ParseNestedCallsFallingBack)
-    ->RangeMultiplier(2)
-    ->Range(8, kMaxNestingDepth)
+    ->RangeMultiplier(8)
+    ->Range(8, 1 << 18)
     ->Complexity(benchmark::oN);
 
 // x == (x == (... == y == z)): each level's operand fails and is given back.
@@ -89,17 +89,47 @@ void BM_ParseNestedGiveBacks(benchmark::State& state) {
   parse_text(state, repeat("x == (", n - 1) + "x == y == z" + repeat(")", n - 1));
 }
 BENCHMARK(BM_ParseNestedGiveBacks)
-    ->RangeMultiplier(2)
-    ->Range(8, kMaxNestingDepth / 2)
+    ->RangeMultiplier(8)
+    ->Range(8, 1 << 18)
     ->Complexity(benchmark::oN);
 
 void BM_ParseNestedArrays(benchmark::State& state) {
   const auto n = static_cast<std::size_t>(state.range(0));
   parse_text(state, repeat("[", n) + repeat("]", n));
 }
-BENCHMARK(BM_ParseNestedArrays)
-    ->RangeMultiplier(2)
-    ->Range(8, kMaxNestingDepth)
+BENCHMARK(BM_ParseNestedArrays)->RangeMultiplier(8)->Range(8, 1 << 18)->Complexity(benchmark::oN);
+
+// Nesting as deep as memory allows: each level is one frame of the parse,
+// whatever the construct, so time and memory grow linearly with the depth.
+void BM_ParseDeepNesting(benchmark::State& state, std::string_view open, std::string_view inner,
+                         std::string_view close) {
+  const auto n = static_cast<std::size_t>(state.range(0));
+  parse_text(state, repeat(open, n) + std::string(inner) + repeat(close, n));
+}
+BENCHMARK_CAPTURE(BM_ParseDeepNesting, parentheses, "(", "1", ")")
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK_CAPTURE(BM_ParseDeepNesting, not, "!(", "true", ")")
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK_CAPTURE(BM_ParseDeepNesting, arrays, "[", "", "]")
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK_CAPTURE(BM_ParseDeepNesting, objects, "{\"a\": ", "1", "}")
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK_CAPTURE(BM_ParseDeepNesting, unclosed, "(", "", "")
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
 }  // namespace

@@ -12,12 +12,11 @@ namespace korvel {
 enum class ErrorKind {
   // Kinds that reach callers: a required character is missing; a path
   // segment starts with a digit; a third operand of "==" or "!="; text left
-  // over after a complete expression or path; input nested too deeply.
+  // over after a complete expression or path.
   Char,
   Digit,
   Count,
   Eof,
-  TooLarge,
   // Kinds of failures that an enclosing rule always absorbs: an identifier
   // that is empty or a keyword, and a text body that cannot be read further.
   MapRes,

@@ -23,17 +23,11 @@ ParseResult<VarAccess> parse_variable_name(std::string_view input);
 // kind Eof at the rest.
 Expected<VarAccess, ParseError> parse_whole_variable_name(std::string_view input);
 
-// How deeply parse_exp lets expressions nest. Every nested expression (in
-// parentheses, an array item, a call argument, an object member), every
-// operand of "!" and every right operand of an operator is one level deeper
-// than the construct around it; input nested deeper fails with kind TooLarge
-// at the text of the first level beyond the limit.
-inline constexpr int kMaxNestingDepth = 256;
-
 // An expression such as a.b > 1 && len(c) == 2, read as far as it goes. The
 // texts of raw quoted literals (r'...', r"...") borrow from the input until
-// Exp::into_owned. Fails with kind Char or Count, or TooLarge beyond
-// kMaxNestingDepth.
+// Exp::into_owned. Fails with kind Char or Count. Expressions nest to any
+// depth: the parse keeps its pending constructs on a stack of its own, so
+// nesting costs memory, not call frames.
 ParseResult<Exp> parse_exp(std::string_view input);
 
 // An expression that is the whole input: a rest of characters of the Unicode

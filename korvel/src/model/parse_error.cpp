@@ -8,7 +8,6 @@ std::string_view error_kind_name(ErrorKind kind) {
     case ErrorKind::Digit: return "Digit";
     case ErrorKind::Count: return "Count";
     case ErrorKind::Eof: return "Eof";
-    case ErrorKind::TooLarge: return "TooLarge";
     case ErrorKind::MapRes: return "MapRes";
     case ErrorKind::IsNot: return "IsNot";
     case ErrorKind::Escaped: return "Escaped";

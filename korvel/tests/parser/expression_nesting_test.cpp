@@ -1,45 +1,19 @@
-// Deeply nested expressions: the parser's nesting limit, and the stack that
-// parsing and the recursive operations over the deepest trees need.
+// Deeply nested expressions: the parser and the operations over the trees it
+// builds take memory, not call frames, for each level of nesting.
 
 #include <gtest/gtest.h>
-#include <pthread.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "korvel/parser.hpp"
+#include "small_stack.hpp"
 
 namespace korvel::parser {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__) || !defined(__OPTIMIZE__)
-// Instrumented and unoptimized code takes several times the stack per frame.
-constexpr std::size_t kStackScale = 8;
-#else
-constexpr std::size_t kStackScale = 1;
-#endif
-
-// The stacks the deepest trees must fit in: a small thread's for the
-// operations over a parsed tree, a modest one for the parse itself.
-constexpr std::size_t kTreeStack = kStackScale * 256 * 1024;
-constexpr std::size_t kParseStack = kStackScale * 1024 * 1024;
-
-// Runs `work` on a new thread with a stack of `bytes` bytes; running out of
-// it crashes the test.
-void run_on_stack(std::size_t bytes, const std::function<void()>& work) {
-  pthread_attr_t attr;
-  ASSERT_EQ(pthread_attr_init(&attr), 0);
-  ASSERT_EQ(pthread_attr_setstacksize(&attr, bytes), 0);
-  pthread_t thread;
-  const auto start = [](void* arg) -> void* {
-    (*static_cast<const std::function<void()>*>(arg))();
-    return nullptr;
-  };
-  ASSERT_EQ(pthread_create(&thread, &attr, start, const_cast<std::function<void()>*>(&work)), 0);
-  ASSERT_EQ(pthread_join(thread, nullptr), 0);
-  pthread_attr_destroy(&attr);
-}
+using testing::kDeepNesting;
+using testing::run_on_small_stack;
 
 std::string repeat(std::string_view part, std::size_t n) {
   std::string out;
@@ -49,80 +23,118 @@ std::string repeat(std::string_view part, std::size_t n) {
 }
 
 // A way of nesting: `open`, repeated, then `inner`, then `close`, repeated.
-// Each repetition is `cost` levels deeper than the one around it.
 struct Nesting {
   std::string_view name;
   std::string_view open;
   std::string_view inner;
   std::string_view close;
-  int cost;
 
   std::string text(std::size_t n) const {
     return repeat(open, n) + std::string(inner) + repeat(close, n);
   }
-  // The deepest text the parser accepts.
-  std::size_t deepest() const { return kMaxNestingDepth / cost; }
 };
 
 const Nesting kNestings[] = {
-    {"parentheses", "(", "a", ")", 1},
-    {"arrays", "[", "", "]", 1},
-    {"objects", "{\"k\": ", "1", "}", 1},
-    {"calls", "f(", "", ")", 1},
-    {"not", "!(", "a", ")", 2},
-    {"or operands", "a || (", "b", ")", 2},
-    {"comparison operands", "a < (", "b", ")", 2},
-    {"eq operands", "a == (", "b", ")", 2},
-    {"not call", "!f(", "", ")", 2},
-    {"mixed", "[{\"a\": f(!(x || (y && ", "z", ")))}]", 8},
+    {"parentheses", "(", "a", ")"},
+    {"arrays", "[", "", "]"},
+    {"objects", "{\"k\": ", "1", "}"},
+    {"calls", "f(", "", ")"},
+    {"not", "!(", "a", ")"},
+    {"or operands", "a || (", "b", ")"},
+    {"comparison operands", "a < (", "b", ")"},
+    {"eq operands", "a == (", "b", ")"},
+    {"not call", "!f(", "", ")"},
+    {"mixed", "[{\"a\": f(!(x || (y && ", "z", ")))}]"},
 };
 
-TEST(ExpressionNestingTest, DeepestTextsParseAndOneLevelMoreFails) {
+// Every way of nesting parses at any depth, even on a small stack, and the
+// trees it gives differ from one depth to the next (but for parentheses,
+// which create no node).
+TEST(ExpressionNestingTest, DeepTextsParseOnASmallStack) {
+  const std::size_t depth = kDeepNesting / 10;
   for (const Nesting& nesting : kNestings) {
-    const std::string deepest = nesting.text(nesting.deepest());
-    auto parsed = parse_exp(deepest);
-    ASSERT_TRUE(parsed) << nesting.name << ": " << to_string(parsed.error());
-    EXPECT_EQ(parsed->rest, "") << nesting.name;
+    const std::string deep = nesting.text(depth);
+    const std::string deeper = nesting.text(depth + 1);
+    run_on_small_stack([&] {
+      auto parsed = parse_exp(deep);
+      ASSERT_TRUE(parsed) << nesting.name << ": " << to_string(parsed.error()).substr(0, 40);
+      EXPECT_EQ(parsed->rest, "") << nesting.name;
+      auto one_more = parse_exp(deeper);
+      ASSERT_TRUE(one_more) << nesting.name;
+      EXPECT_EQ(one_more->value == parsed->value, nesting.open == "(") << nesting.name;
+    });
+  }
+}
 
-    const std::string too_deep = nesting.text(nesting.deepest() + 1);
-    auto failed = parse_exp(too_deep);
-    ASSERT_FALSE(failed) << nesting.name;
-    EXPECT_EQ(error_kind_name(failed.error().kind), "TooLarge") << nesting.name;
-    if (nesting.cost == 1) {
-      // At the text of the first level beyond the limit.
-      EXPECT_EQ(failed.error().input.data(),
-                too_deep.data() + nesting.open.size() * (kMaxNestingDepth + 1))
-          << nesting.name;
+// Failures come out of any depth as they do from the top, and the rules that
+// absorb them (give-backs, list items, atom alternatives) apply at each level.
+TEST(ExpressionNestingTest, FailuresAndGiveBacksAtDepth) {
+  const std::size_t n = kDeepNesting / 10;
+  struct Case {
+    std::string text;
+    bool parses;
+    ErrorKind kind;
+    std::size_t at;  // where the rest or the remaining input starts
+  };
+  const std::string eq_run = repeat("(", n) + "a == b == c" + repeat(")", n);
+  const std::string give_backs = repeat("x == (", n) + "x == y == z" + repeat(")", n);
+  const Case cases[] = {
+      // Count at the innermost ")", passed out through every parenthesis.
+      {eq_run, false, ErrorKind::Count, n + 11},
+      // The innermost run fails, so each "==" gives its operand back, and
+      // the ")" around it then fails to close: the top keeps only x.
+      {give_backs, true, ErrorKind::Char, 2},
+      // A missing ")" fails at the end, through every level.
+      {repeat("(", n) + "a", false, ErrorKind::Char, n + 1},
+      {repeat("!(", n) + "a", false, ErrorKind::Char, 2 * n + 1},
+      {repeat("a || (", n) + "b", false, ErrorKind::Char, 6 * n + 1},
+      // An array that cannot close fails as an atom, at its "[": as an item
+      // of the array around it, that failure ends its list, and so on out.
+      {repeat("[", n), false, ErrorKind::Char, 0},
+      {repeat("{\"a\": ", n), false, ErrorKind::Char, 0},
+      // A call that cannot close is read as the variable of its name.
+      {repeat("f(", n), true, ErrorKind::Char, 1},
+  };
+  run_on_small_stack([&] {
+    for (const Case& c : cases) {
+      auto result = parse_exp(c.text);
+      const std::string_view shown = std::string_view(c.text).substr(0, 20);
+      ASSERT_EQ(result.has_value(), c.parses) << shown;
+      if (c.parses) {
+        EXPECT_EQ(result->rest.data(), c.text.data() + c.at) << shown;
+      } else {
+        EXPECT_EQ(error_kind_name(result.error().kind), error_kind_name(c.kind)) << shown;
+        EXPECT_EQ(result.error().input.data(), c.text.data() + c.at) << shown;
+      }
     }
-  }
+  });
 }
 
-// The limit's failure is reported as such from within every construct that
-// otherwise discards failures (alternatives, lists, members, "==" operands).
-TEST(ExpressionNestingTest, TooLargeIsNeverAbsorbed) {
-  const std::string deep = repeat("(", kMaxNestingDepth) + "a" + repeat(")", kMaxNestingDepth);
-  for (const std::string& text :
-       {"x == " + deep, "x != " + deep, "[1, " + deep + "]", "{\"a\": 1, \"b\": " + deep + "}",
-        "f(x, " + deep + ")", "!" + deep, "x || " + deep}) {
-    auto result = parse_exp(text);
-    ASSERT_FALSE(result) << text.substr(0, 20);
-    EXPECT_EQ(error_kind_name(result.error().kind), "TooLarge") << text.substr(0, 20);
-  }
-}
-
-TEST(ExpressionNestingTest, AMillionOpeningsFailAtTheLimit) {
-  for (std::string_view open : {"(", "[", "{\"a\":", "f(", "!(", "a||("}) {
-    const std::string text = repeat(open, 1000000);
-    auto result = parse_exp(text);
-    ASSERT_FALSE(result) << open;
-    EXPECT_EQ(error_kind_name(result.error().kind), "TooLarge") << open;
-    EXPECT_LE(text.size() - result.error().input.size(), open.size() * (kMaxNestingDepth + 1))
-        << open;
+// A million unclosed constructs fail, quickly and on a small stack.
+TEST(ExpressionNestingTest, AMillionOpeningsFail) {
+  const std::pair<std::string_view, std::size_t> openings[] = {
+      {"(", kDeepNesting},           {"[", kDeepNesting},         {"{\"a\":", kDeepNesting},
+      {"!(", kDeepNesting},          {"a||(", kDeepNesting / 10}, {"[f(", kDeepNesting / 10},
+      {"x == (", kDeepNesting / 10},
+  };
+  for (const auto& opening : openings) {
+    const std::string_view open = opening.first;
+    const std::string text = repeat(open, opening.second);
+    run_on_small_stack([&] {
+      auto result = parse_exp(text);
+      if (result) {
+        // "x == (" gives each operand back: x, with everything after it left.
+        EXPECT_EQ(open, "x == (");
+        EXPECT_EQ(result->rest.data(), text.data() + 2);
+      } else {
+        EXPECT_EQ(error_kind_name(result.error().kind), "Char") << open;
+      }
+    });
   }
 }
 
 // Chains of operators nest to the left and any number of siblings stand side
-// by side; neither counts towards the limit.
+// by side.
 TEST(ExpressionNestingTest, LengthIsNotDepth) {
   const std::size_t n = 100000;
   for (const std::string& text :
@@ -134,44 +146,25 @@ TEST(ExpressionNestingTest, LengthIsNotDepth) {
   }
 }
 
-TEST(ExpressionNestingTest, ParsingTheDeepestTextsFitsAModestStack) {
-  for (const Nesting& nesting : kNestings) {
-    const std::string deepest = nesting.text(nesting.deepest());
-    const std::string too_deep = nesting.text(nesting.deepest() + 1);
-    bool parsed = false;
-    bool failed = false;
-    run_on_stack(kParseStack, [&] {
-      parsed = parse_exp(deepest).has_value();
-      failed = !parse_exp(too_deep).has_value();
-    });
-    EXPECT_TRUE(parsed) << nesting.name;
-    EXPECT_TRUE(failed) << nesting.name;
-  }
-}
-
-// Copying, comparing, into_owned and release recurse over the nesting of a
-// tree and loop over the left nesting of its operator chains.
-TEST(ExpressionNestingTest, DeepestTreesFitASmallThreadStack) {
+// Copying, comparing, into_owned and release keep work lists, not call
+// frames, for each level of a tree.
+TEST(ExpressionNestingTest, DeepTreesFitASmallThreadStack) {
   std::vector<std::string> texts;
-  for (const Nesting& nesting : kNestings) texts.push_back(nesting.text(nesting.deepest()));
-  texts.push_back(repeat("r'x' || ", 100000) + "a");
-  texts.push_back(repeat("a && ", 100000) + "a");
+  for (const Nesting& nesting : kNestings) texts.push_back(nesting.text(kDeepNesting / 10));
+  texts.push_back(repeat("[", kDeepNesting) + repeat("]", kDeepNesting));
+  texts.push_back(repeat("r'x' || ", kDeepNesting) + "a");
+  texts.push_back(repeat("a && ", kDeepNesting) + "a");
 
   for (const std::string& text : texts) {
-    auto parsed = parse_exp(text);
-    ASSERT_TRUE(parsed) << text.substr(0, 20);
-    bool equal = false;
-    bool owned_equal = false;
-    run_on_stack(kTreeStack, [&] {
+    run_on_small_stack([&] {
+      auto parsed = parse_exp(text);
+      ASSERT_TRUE(parsed) << text.substr(0, 20);
       const Exp& tree = parsed->value;
       Exp copy = tree;
-      equal = copy == tree;
+      EXPECT_TRUE(copy == tree) << text.substr(0, 20);
       const Exp owned = std::move(copy).into_owned();
-      owned_equal = owned == tree;
+      EXPECT_TRUE(owned == tree) << text.substr(0, 20);
     });
-    EXPECT_TRUE(equal) << text.substr(0, 20);
-    EXPECT_TRUE(owned_equal) << text.substr(0, 20);
-    run_on_stack(kTreeStack, [&] { Exp released = std::move(parsed->value); });
   }
 }
 
