@@ -22,8 +22,8 @@ class Box {
   T& operator*() const { return *ptr_; }
   T* operator->() const { return ptr_.get(); }
 
-  // Detaches the pointee; the box is empty afterwards and may only be destroyed.
-  std::unique_ptr<T> release() { return std::move(ptr_); }
+  // False only for a box that was moved from.
+  explicit operator bool() const { return ptr_ != nullptr; }
 
   friend bool operator==(const Box& a, const Box& b) { return *a.ptr_ == *b.ptr_; }
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -72,9 +73,10 @@ class Exp {
   Exp(T&& node)  // NOLINT(google-explicit-constructor)
       requires std::is_constructible_v<Node, T&&> : node_(std::forward<T>(node)) {}
 
-  // Copying, comparing, into_owned() and releasing keep the nodes still to
-  // be visited on work lists, never recursing: trees of any depth fit the
-  // call stack.
+  // Copying, comparing and into_owned() keep the nodes still to be visited
+  // on work lists, and releasing rebuilds the tree as it goes (see
+  // release_tree.hpp), never recursing: trees of any depth fit the call
+  // stack, and releasing one needs no memory.
   Exp(const Exp& other);
   Exp(Exp&&) noexcept;
   Exp& operator=(const Exp& other);
@@ -103,8 +105,9 @@ class Exp {
   friend bool operator==(const Exp& a, const Exp& b);
 
  private:
-  // A literal or a variable: a node that never has children.
-  bool is_leaf() const { return kind() == kLiteral || kind() == kVariable; }
+  // Whether the node has operands, arguments, items or members; a node
+  // that was moved from has none.
+  bool has_children() const;
   // The operands, arguments, items or member trees of this node, in order.
   std::size_t child_count() const;
   const Exp& child(std::size_t i) const;
@@ -117,9 +120,8 @@ class Exp {
   static bool same_shallow(const Exp& a, const Exp& b);
   void make_owned();
   void release_children();
-  // Moves the children that have children of their own onto `pending` and
-  // releases the others, leaving this node without children.
-  void detach_children(std::vector<Exp>& pending);
+  // How release_tree walks a tree of Exp nodes.
+  struct Shape;
 
   Node node_;
 };
@@ -134,8 +136,29 @@ struct ExpMember {
 // Defined here, where ExpMember is complete.
 inline Exp::Exp(Exp&&) noexcept = default;
 inline Exp& Exp::operator=(Exp&&) noexcept = default;
+inline bool Exp::has_children() const {
+  return std::visit(
+      [](const auto& node) {
+        using T = std::decay_t<decltype(node)>;
+        if constexpr (std::is_base_of_v<Operands, T>) {
+          return static_cast<bool>(node.left);
+        } else if constexpr (std::is_same_v<T, Not>) {
+          return static_cast<bool>(node.operand);
+        } else if constexpr (std::is_same_v<T, FunctionItem>) {
+          return !node.args.empty();
+        } else if constexpr (std::is_same_v<T, Array>) {
+          return !node.items.empty();
+        } else if constexpr (std::is_same_v<T, Object>) {
+          return !node.members.empty();
+        } else {
+          return false;  // literals and paths
+        }
+      },
+      node_);
+}
+
 inline Exp::~Exp() {
-  if (!is_leaf()) release_children();
+  if (has_children()) release_children();
 }
 
 }  // namespace korvel

@@ -98,9 +98,10 @@ class Value {
   // A character pointer would otherwise silently become a Bool.
   Value(const char*) = delete;
 
-  // Copying, comparing, into_owned() and releasing walk nested arrays and
-  // objects with explicit work lists, never recursively: any depth of
-  // nesting fits the call stack.
+  // Copying, comparing and into_owned() walk nested arrays and objects with
+  // explicit work lists, and releasing rebuilds them as it goes (see
+  // release_tree.hpp), never recursively: any depth of nesting fits the call
+  // stack, and releasing needs no memory.
   Value(const Value& other) : rep_(scalar_or_null(other)) {
     if (other.is_container()) copy_container(other);
   }
@@ -164,7 +165,7 @@ class Value {
 
   // The walks over the elements of a container (value.cpp): each goes
   // `depth` levels further down by recursion and leaves the containers below
-  // on `pending`.
+  // on `pending` (release hands them to release_tree).
   static constexpr int kRecursionDepth = 4;
   using CopyList = std::vector<std::pair<const Value*, Value*>>;
   using CompareList = std::vector<std::pair<const Value*, const Value*>>;
@@ -174,7 +175,9 @@ class Value {
   static bool same_elements(const Value& a, const Value& b, int depth, CompareList& pending);
   void own_elements(int depth, std::vector<Value*>& pending);
   // Leaves this container empty.
-  void release_elements(int depth, std::vector<Value>& pending);
+  void release_elements(int depth);
+  // How release_tree walks nested arrays and objects.
+  struct Shape;
 
   Variant rep_;
 };

@@ -1,10 +1,11 @@
 #include "korvel/exp.hpp"
 
 #include <cstdlib>
-#include <memory>
 #include <tuple>
 #include <type_traits>
 #include <utility>
+
+#include "korvel/release_tree.hpp"
 
 namespace korvel {
 
@@ -52,8 +53,9 @@ const Exp::Operands* Exp::operands() const { return const_cast<Exp*>(this)->muta
 //
 // Trees nest without bound: operator chains to the left, and any construct
 // inside parentheses, arrays, objects and calls. The operations below keep
-// the nodes still to be visited on a work list instead of recursing; the
-// order in which a list is worked off does not show in any result.
+// the nodes still to be visited on a work list instead of recursing (release
+// needs none); the order in which a list is worked off does not show in any
+// result.
 
 std::size_t Exp::child_count() const {
   switch (kind()) {
@@ -196,50 +198,32 @@ Exp Exp::into_owned() && {
   return std::move(*this);
 }
 
-// The nodes below a node being released are moved onto a list of their own
-// and released from there, one at a time, so that no destructor runs inside
-// another more than two deep.
-void Exp::release_children() {
-  std::vector<Exp> pending;
-  detach_children(pending);
-  while (!pending.empty()) {
-    Exp node = std::move(pending.back());
-    pending.pop_back();
-    node.detach_children(pending);
+struct Exp::Shape {
+  static bool has_children(const Exp& node) { return node.has_children(); }
+  static Exp& first_child(Exp& node) { return node.child(0); }
+  static Exp* other_child_with_children(Exp& node);
+};
+
+// The last of the operands, arguments, items or members, once those after it
+// that have no children are released.
+Exp* Exp::Shape::other_child_with_children(Exp& node) {
+  const auto last_of = [](auto& list, auto tree) -> Exp* {
+    while (list.size() > 1 && !tree(list.back()).has_children()) list.pop_back();
+    return list.size() > 1 ? &tree(list.back()) : nullptr;
+  };
+  const auto itself = [](Exp& child) -> Exp& { return child; };
+  const auto value = [](ExpMember& member) -> Exp& { return member.value; };
+  if (Operands* ops = node.mutable_operands()) {
+    return ops->right->has_children() ? &*ops->right : nullptr;
+  }
+  switch (node.kind()) {
+    case kCall: return last_of(std::get<kCall>(node.node_).args, itself);
+    case kArray: return last_of(std::get<kArray>(node.node_).items, itself);
+    case kObject: return last_of(std::get<kObject>(node.node_).members, value);
+    default: return nullptr;  // a Not node, whose operand is its first child
   }
 }
 
-// A node moved onto the list leaves a moved-from node behind, with empty
-// boxes and vectors, which has nothing to release.
-void Exp::detach_children(std::vector<Exp>& pending) {
-  const auto detach = [&pending](Exp& child) {
-    if (!child.is_leaf()) pending.push_back(std::move(child));
-  };
-  const auto detach_all = [&detach](std::vector<Exp>& children) {
-    for (Exp& child : children) detach(child);
-    children.clear();
-  };
-  // An empty box is one whose node was already taken.
-  const auto detach_boxed = [&detach](Box<Exp>& box) {
-    if (std::unique_ptr<Exp> child = box.release()) detach(*child);
-  };
-  if (Operands* ops = mutable_operands()) {
-    detach_boxed(ops->left);
-    detach_boxed(ops->right);
-    return;
-  }
-  switch (kind()) {
-    case kCall: detach_all(std::get<kCall>(node_).args); break;
-    case kNot: detach_boxed(std::get<kNot>(node_).operand); break;
-    case kArray: detach_all(std::get<kArray>(node_).items); break;
-    case kObject: {
-      std::vector<ExpMember>& members = std::get<kObject>(node_).members;
-      for (ExpMember& member : members) detach(member.value);
-      members.clear();
-      break;
-    }
-    default: break;
-  }
-}
+void Exp::release_children() { release_tree<Shape>(std::move(*this)); }
 
 }  // namespace korvel

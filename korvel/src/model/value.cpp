@@ -7,6 +7,7 @@
 
 #include "korvel/debug_form.hpp"
 #include "korvel/internal_stop.hpp"
+#include "korvel/release_tree.hpp"
 #include "text/nested_writer.hpp"
 
 namespace korvel {
@@ -283,25 +284,39 @@ void Value::own_elements(int depth, std::vector<Value*>& pending) {
   }
 }
 
-void Value::release_container() {
-  std::vector<Value> pending;
-  release_elements(kRecursionDepth, pending);
-  while (!pending.empty()) {
-    Value container = std::move(pending.back());
-    pending.pop_back();
-    container.release_elements(kRecursionDepth, pending);
+struct Value::Shape {
+  static bool has_children(const Value& value) { return value.has_elements(); }
+  static Value& first_child(Value& value) {
+    if (Array* array = value.get_if<Array>()) return array->front();
+    return value.get_if<Object>()->entries_.front().value;
   }
-}
+  // The last element, once those after it that have no elements are
+  // released.
+  static Value* other_child_with_children(Value& value) {
+    const auto last_of = [](auto& list, auto element) -> Value* {
+      while (list.size() > 1 && !element(list.back()).has_elements()) list.pop_back();
+      return list.size() > 1 ? &element(list.back()) : nullptr;
+    };
+    if (Array* array = value.get_if<Array>()) {
+      return last_of(*array, [](Value& element) -> Value& { return element; });
+    }
+    return last_of(value.get_if<Object>()->entries_,
+                   [](ObjectEntry& entry) -> Value& { return entry.value; });
+  }
+};
 
-// A container moved onto the list leaves an empty one behind, which has
-// nothing to release.
-void Value::release_elements(int depth, std::vector<Value>& pending) {
-  const auto release = [&](Value& element) {
+void Value::release_container() { release_elements(kRecursionDepth); }
+
+// Nearly all values end within a few levels, which are released by plain
+// recursion; containers further down are released by release_tree, which
+// needs neither the call stack nor memory for any depth.
+void Value::release_elements(int depth) {
+  const auto release = [depth](Value& element) {
     if (!element.has_elements()) return;
     if (depth > 0) {
-      element.release_elements(depth - 1, pending);
+      element.release_elements(depth - 1);
     } else {
-      pending.push_back(std::move(element));
+      release_tree<Shape>(std::move(element));
     }
   };
   if (Array* array = get_if<Array>()) {
