@@ -1,8 +1,12 @@
 #include "py_types/jsonobj.hpp"
 
 #include <algorithm>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "errors.hpp"
+#include "korvel/release_tree.hpp"
 #include "once_cell.hpp"
 #include "py_text.hpp"
 #include "py_types/nesting.hpp"
@@ -405,5 +409,94 @@ std::optional<PyJsonValue> PyJsonValue::extract(Borrowed object) {
 }
 
 Ref PyJsonValue::into_pyobject() const { return build_python(JsonValueSource(), this); }
+
+// --- Nesting ----------------------------------------------------------------
+
+PyJsonValue PyJsonValue::shallow_copy() const {
+  if (const auto* items = std::get_if<kArray>(&rep_)) {
+    ArrayType copy;
+    copy.reserve(items->size());
+    return array(std::move(copy));
+  }
+  if (const auto* members = std::get_if<kObject>(&rep_)) {
+    ObjectType copy;
+    copy.reserve(members->size());
+    return object(std::move(copy));
+  }
+  return *this;  // a scalar
+}
+
+// Each pair on the list is a container of the original and its shallow copy,
+// still empty. The copies have room for all their elements, so appending
+// never moves them, and the pointers to them on the list stay valid. Keys
+// are distinct in the original, so each member is appended.
+void PyJsonValue::copy_container(const PyJsonValue& original) {
+  *this = original.shallow_copy();
+  std::vector<std::pair<const PyJsonValue*, PyJsonValue*>> pending;
+  const auto fill = [&pending](const PyJsonValue& element, PyJsonValue& copy) {
+    if (element.has_children()) pending.emplace_back(&element, &copy);
+  };
+  const PyJsonValue* from = &original;
+  PyJsonValue* to = this;
+  for (;;) {
+    if (auto* items = std::get_if<kArray>(&to->rep_)) {
+      for (const PyJsonValue& item : *from->as_array()) {
+        fill(item, items->emplace_back(item.shallow_copy()));
+      }
+    } else {
+      auto& members = std::get<kObject>(to->rep_);
+      for (const auto& [key, member] : *from->as_object()) {
+        members.append_new(key, member.shallow_copy());
+        fill(member, (members.end() - 1)->second);
+      }
+    }
+    if (pending.empty()) return;
+    std::tie(from, to) = pending.back();
+    pending.pop_back();
+  }
+}
+
+struct PyJsonValue::Shape {
+  static bool has_children(const PyJsonValue& value) { return value.has_children(); }
+  static PyJsonValue& first_child(PyJsonValue& value) {
+    if (auto* items = std::get_if<kArray>(&value.rep_)) return items->front();
+    return std::get<kObject>(value.rep_).begin()->second;
+  }
+  // The last element, once those after it that have no elements are
+  // released.
+  static PyJsonValue* other_child_with_children(PyJsonValue& value) {
+    if (auto* items = std::get_if<kArray>(&value.rep_)) {
+      while (items->size() > 1 && !items->back().has_children()) items->pop_back();
+      return items->size() > 1 ? &items->back() : nullptr;
+    }
+    auto& members = std::get<kObject>(value.rep_);
+    while (members.size() > 1 && !(members.end() - 1)->second.has_children()) members.pop_back();
+    return members.size() > 1 ? &(members.end() - 1)->second : nullptr;
+  }
+};
+
+// Containers are released by plain recursion down to a few levels, where
+// nearly all values end; those further down are released by release_tree,
+// which needs neither the call stack nor memory for any depth.
+void PyJsonValue::release_children() { release_elements(kRecursionDepth); }
+
+// The container is left empty.
+void PyJsonValue::release_elements(int depth) {
+  const auto release = [depth](PyJsonValue& element) {
+    if (!element.has_children()) return;
+    if (depth > 0) {
+      element.release_elements(depth - 1);
+    } else {
+      release_tree<Shape>(std::move(element));
+    }
+  };
+  if (auto* items = std::get_if<kArray>(&rep_)) {
+    for (PyJsonValue& item : *items) release(item);
+    items->clear();
+  } else if (auto* members = std::get_if<kObject>(&rep_)) {
+    for (auto& member : *members) release(member.second);
+    *members = ObjectType();
+  }
+}
 
 }  // namespace korvel::py

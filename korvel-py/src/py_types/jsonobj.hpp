@@ -28,6 +28,23 @@ class PyJsonValue {
   enum Kind : std::size_t { kNull, kBool, kUInt, kInt, kFloat, kString, kArray, kObject };
 
   PyJsonValue() = default;  // Null
+
+  // Copying keeps the arrays and objects still to be visited on a work list
+  // of its own instead of recursing, and releasing rebuilds them as it goes
+  // (see release_tree.hpp): any depth of nesting fits the call stack, and
+  // releasing needs no memory.
+  PyJsonValue(const PyJsonValue& other) : rep_(scalar_or_null(other)) {
+    if (other.is_container()) copy_container(other);
+  }
+  PyJsonValue(PyJsonValue&&) noexcept = default;
+  PyJsonValue& operator=(const PyJsonValue& other) {
+    if (this != &other) *this = PyJsonValue(other);
+    return *this;
+  }
+  PyJsonValue& operator=(PyJsonValue&&) noexcept = default;
+  ~PyJsonValue() {
+    if (has_children()) release_children();
+  }
   static PyJsonValue boolean(bool b) { return PyJsonValue(std::in_place_index<kBool>, b); }
   static PyJsonValue uint(std::uint64_t u) { return PyJsonValue(std::in_place_index<kUInt>, u); }
   static PyJsonValue sint(std::int64_t i) { return PyJsonValue(std::in_place_index<kInt>, i); }
@@ -93,6 +110,29 @@ class PyJsonValue {
  private:
   using Variant = std::variant<std::monostate, bool, std::uint64_t, std::int64_t, double,
                                std::string, ArrayType, ObjectType>;
+
+  bool is_container() const { return kind() == kArray || kind() == kObject; }
+  // An array or object with at least one element.
+  bool has_children() const {
+    if (const auto* items = std::get_if<kArray>(&rep_)) return !items->empty();
+    if (const auto* members = std::get_if<kObject>(&rep_)) return !members->empty();
+    return false;
+  }
+  static Variant scalar_or_null(const PyJsonValue& value) {
+    if (value.is_container()) return std::monostate();
+    return value.rep_;
+  }
+  // The value itself, or for a container, an empty one of the same kind with
+  // room for the original's elements.
+  PyJsonValue shallow_copy() const;
+  void copy_container(const PyJsonValue& original);
+  void release_children();
+  // Releases the elements of this container, those nested up to `depth`
+  // levels further down by recursion, those below by release_tree.
+  void release_elements(int depth);
+  static constexpr int kRecursionDepth = 4;
+  // How release_tree walks nested arrays and objects.
+  struct Shape;
 
   template <std::size_t I, class... Args>
   explicit PyJsonValue(std::in_place_index_t<I> tag, Args&&... args)

@@ -61,6 +61,13 @@ class OrderedMap {
     }
   }
 
+  // Removes the last entry. The index goes with it: lookups scan until the
+  // map grows past the scan limit again.
+  void pop_back() {
+    entries_.pop_back();
+    index_.reset();
+  }
+
   const V* find(std::string_view key) const {
     const std::size_t position = index_ ? index_->find(entries_, key) : scan(key);
     return position == kAbsent ? nullptr : &entries_[position].second;
