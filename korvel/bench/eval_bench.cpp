@@ -108,6 +108,46 @@ void register_workloads() {
   }
 }
 
+// The whole road of a text nested `n` levels deep: parsed, compiled,
+// evaluated and released, each step taking time and memory linear in the
+// depth.
+void BM_DeepNesting(benchmark::State& state, std::string_view open, std::string_view inner,
+                    std::string_view close) {
+  const auto n = static_cast<std::size_t>(state.range(0));
+  std::string text;
+  for (std::size_t i = 0; i < n; ++i) text.append(open);
+  text.append(inner);
+  for (std::size_t i = 0; i < n; ++i) text.append(close);
+  const Env<Json> env = rule_bindings();
+  for (auto _ : state) {
+    auto parsed = parser::parse_exp(text);
+    const CompiledExp exp(std::move(parsed->value).into_owned());
+    auto result = interpreter::eval(exp, env);
+    benchmark::DoNotOptimize(result);
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK_CAPTURE(BM_DeepNesting, parentheses, "(", "1", ")")
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK_CAPTURE(BM_DeepNesting, not, "!(", "true", ")")
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK_CAPTURE(BM_DeepNesting, arrays, "[", "", "]")
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK_CAPTURE(BM_DeepNesting, objects, "{'a': ", "1", "}")
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
 }  // namespace
 }  // namespace korvel
 
