@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
+#include <string_view>
 
 namespace korvel::testing {
 
@@ -40,6 +42,14 @@ inline void run_on_stack(std::size_t bytes, const std::function<void()>& work) {
   ASSERT_EQ(pthread_create(&thread, &attr, start, const_cast<std::function<void()>*>(&work)), 0);
   ASSERT_EQ(pthread_join(thread, nullptr), 0);
   pthread_attr_destroy(&attr);
+}
+
+// `part` written `n` times: the text of an input nested `n` levels deep.
+inline std::string repeat(std::string_view part, std::size_t n) {
+  std::string out;
+  out.reserve(part.size() * n);
+  for (std::size_t i = 0; i < n; ++i) out.append(part);
+  return out;
 }
 
 inline void run_on_small_stack(const std::function<void()>& work) {

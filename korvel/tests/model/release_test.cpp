@@ -48,13 +48,7 @@ namespace korvel {
 namespace {
 
 using testing::kDeepNesting;
-
-std::string repeat(std::string_view part, std::size_t n) {
-  std::string out;
-  out.reserve(part.size() * n);
-  for (std::size_t i = 0; i < n; ++i) out.append(part);
-  return out;
-}
+using testing::repeat;
 
 // The allocations that releasing `doomed` makes.
 template <class T>

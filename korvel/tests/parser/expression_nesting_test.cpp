@@ -13,14 +13,8 @@ namespace korvel::parser {
 namespace {
 
 using testing::kDeepNesting;
+using testing::repeat;
 using testing::run_on_small_stack;
-
-std::string repeat(std::string_view part, std::size_t n) {
-  std::string out;
-  out.reserve(part.size() * n);
-  for (std::size_t i = 0; i < n; ++i) out.append(part);
-  return out;
-}
 
 // A way of nesting: `open`, repeated, then `inner`, then `close`, repeated.
 struct Nesting {
